@@ -1,0 +1,33 @@
+#pragma once
+
+#include "SearchResultItem.h"
+
+#include <QList>
+#include <QMap>
+#include <QPair>
+#include <QString>
+
+#include <functional>
+
+class SearchRequest;
+
+// The calls of the sound service's web API. Stateless, except that a sign-out invalidates
+// token answers still on their way.
+namespace FreeSoundAPI {
+// A failure's description, for debug output; no caller shows it.
+using Failure = QString;
+using FailureHandler = std::function<void(const Failure &)>;
+
+// A deferred request for one page of the text search: nothing is sent until it is started.
+// The caller owns the returned object.
+SearchRequest *search(const QString &query, qint64 page);
+QList<QPair<QString, QString>> queryItems(const QMap<QString, QString> &items);
+
+// Exchanges an authorization code for tokens and stores them in the settings.
+void requestAccessToken(const QString &code, FailureHandler onFailure);
+// Exchanges the stored refresh token for new tokens; `completion` runs after they are stored.
+void refreshAccessToken(FailureHandler onFailure, std::function<void()> completion = {});
+// Forgets the tokens (access token, refresh token, expiry, in that order); answers of token
+// requests sent before are ignored.
+void signOut();
+} // namespace FreeSoundAPI

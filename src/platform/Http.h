@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QNetworkRequest>
+#include <QPair>
+#include <QUrl>
+
+#include <chrono>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
+// The one HTTP client of the application. Replies are handled on the main thread; every
+// request carries a transfer timeout so that a dead server cannot hang a request for ever.
+namespace Http {
+inline constexpr std::chrono::milliseconds defaultTimeout{60000};
+
+using Headers = QList<QPair<QByteArray, QByteArray>>;
+
+QNetworkAccessManager &manager();
+
+// A request with the client's default headers and the transfer timeout.
+QNetworkRequest request(const QUrl &url, const Headers &headers = {});
+
+QNetworkReply *get(const QUrl &url, const Headers &headers = {});
+// POSTs `fields` URL-form-encoded (see FormEncoder).
+QNetworkReply *postForm(const QUrl &url, const QMap<QString, QString> &fields);
+
+// Tests shorten the transfer timeout; 0 restores the default.
+void setTimeoutForTesting(std::chrono::milliseconds timeout);
+} // namespace Http

@@ -1,0 +1,173 @@
+#include "StandInServer.h"
+
+#include <QHostAddress>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QUrl>
+#include <QUrlQuery>
+
+#include <memory>
+
+QByteArray StandInServer::Request::header(const QByteArray &name) const {
+    for (const auto &[n, v] : headers)
+        if (n == name)
+            return v;
+    return {};
+}
+
+QString StandInServer::Request::queryItem(const QString &name) const {
+    for (const auto &[n, v] : queryItems)
+        if (n == name)
+            return v;
+    return {};
+}
+
+StandInServer::Response StandInServer::Response::json(const QByteArray &body, int status) {
+    Response r;
+    r.status = status;
+    r.headers = {{"Content-Type", "application/json"}};
+    r.body = body;
+    return r;
+}
+
+StandInServer::StandInServer(QObject *parent) : QObject(parent), m_server(new QTcpServer(this)) {
+    connect(m_server, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket *socket = m_server->nextPendingConnection()) {
+            connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
+            connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+                m_buffers.remove(socket);
+                socket->deleteLater();
+            });
+        }
+    });
+}
+
+StandInServer::~StandInServer() = default;
+
+bool StandInServer::listen() {
+    return m_server->listen(QHostAddress::LocalHost, 0);
+}
+
+QString StandInServer::baseUrl() const {
+    return QStringLiteral("http://127.0.0.1:%1").arg(m_server->serverPort());
+}
+
+void StandInServer::route(const QString &path, Handler handler) {
+    m_routes.insert(path, std::move(handler));
+}
+
+void StandInServer::route(const QString &path, const Response &response) {
+    route(path, [response](const Request &) { return response; });
+}
+
+QList<StandInServer::Request> StandInServer::requests(const QString &path) const {
+    QList<Request> out;
+    for (const Request &r : m_requests)
+        if (r.path == path)
+            out.append(r);
+    return out;
+}
+
+void StandInServer::onReadyRead(QTcpSocket *socket) {
+    QByteArray &buffer = m_buffers[socket];
+    buffer += socket->readAll();
+    const qsizetype headerEnd = buffer.indexOf("\r\n\r\n");
+    if (headerEnd < 0)
+        return;
+    const QList<QByteArray> lines = buffer.left(headerEnd).split('\n');
+    Request request;
+    const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
+    request.method = requestLine.value(0);
+    const QByteArray target = requestLine.value(1);
+    const qsizetype q = target.indexOf('?');
+    request.path = QString::fromUtf8(q < 0 ? target : target.left(q));
+    request.rawQuery = q < 0 ? QByteArray() : target.mid(q + 1);
+    for (const auto &[name, value] :
+         QUrlQuery(QString::fromUtf8(request.rawQuery)).queryItems(QUrl::FullyDecoded))
+        request.queryItems.append({name, value});
+    qsizetype contentLength = 0;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QByteArray line = lines[i].trimmed();
+        const qsizetype colon = line.indexOf(':');
+        if (colon <= 0)
+            continue;
+        const QByteArray name = line.left(colon).trimmed().toLower();
+        const QByteArray value = line.mid(colon + 1).trimmed();
+        request.headers.append({name, value});
+        if (name == "content-length")
+            contentLength = value.toLongLong();
+    }
+    if (buffer.size() < headerEnd + 4 + contentLength)
+        return;
+    request.body = buffer.mid(headerEnd + 4, contentLength);
+    buffer.remove(0, headerEnd + 4 + contentLength);
+    m_requests.append(request);
+    emit requestReceived(request.path);
+    respond(socket, request);
+}
+
+void StandInServer::respond(QTcpSocket *socket, const Request &request) {
+    const auto route = m_routes.constFind(request.path);
+    Response response;
+    if (route == m_routes.cend())
+        response.status = 404;
+    else
+        response = (*route)(request);
+    QPointer<QTcpSocket> guard(socket);
+    if (response.delayMs > 0) {
+        QTimer::singleShot(response.delayMs, this, [this, guard, response] {
+            if (guard)
+                send(guard, response);
+        });
+    } else {
+        send(socket, response);
+    }
+}
+
+void StandInServer::send(QTcpSocket *socket, const Response &response) {
+    const qint64 length =
+        response.generatedBodySize >= 0 ? response.generatedBodySize : response.body.size();
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + " Stand-in\r\n";
+    for (const auto &[name, value] : response.headers)
+        head += name + ": " + value + "\r\n";
+    head += "Content-Length: " + QByteArray::number(length) + "\r\nConnection: close\r\n\r\n";
+    socket->write(head);
+
+    const qint64 toSend =
+        response.dropAfterBytes >= 0 ? qMin(response.dropAfterBytes, length) : length;
+    const bool drop = response.dropAfterBytes >= 0;
+    if (response.generatedBodySize < 0) {
+        socket->write(response.body.left(toSend));
+        if (drop) {
+            socket->flush();
+            socket->abort();
+        } else {
+            socket->disconnectFromHost();
+        }
+        return;
+    }
+    // Large generated bodies go out a chunk at a time, as the socket drains, so the stand-in
+    // itself stays small in memory.
+    auto remaining = std::make_shared<qint64>(toSend);
+    auto chunk = std::make_shared<QByteArray>(256 * 1024, 'q');
+    auto pump = [socket, remaining, chunk, drop] {
+        while (*remaining > 0 && socket->bytesToWrite() < 4 * chunk->size()) {
+            const qint64 n = qMin<qint64>(*remaining, chunk->size());
+            socket->write(chunk->constData(), n);
+            *remaining -= n;
+        }
+        if (*remaining == 0) {
+            *remaining = -1;
+            if (drop) {
+                socket->flush();
+                socket->abort();
+            } else {
+                socket->disconnectFromHost();
+            }
+        }
+    };
+    connect(socket, &QTcpSocket::bytesWritten, socket, pump);
+    pump();
+}
