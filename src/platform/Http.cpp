@@ -41,6 +41,27 @@ QNetworkReply *Http::postForm(const QUrl &url, const QMap<QString, QString> &fie
     return manager().post(r, FormEncoder::encode(fields));
 }
 
+std::optional<QByteArray> Http::answerBody(QNetworkReply *reply, QString *failure) {
+    const QNetworkReply::NetworkError error = reply->error();
+    // Errors that only restate an HTTP status (4xx and 5xx) still come with a whole answer.
+    const bool statusOnly =
+        (error >= QNetworkReply::ContentAccessDenied &&
+         error <= QNetworkReply::UnknownContentError) ||
+        error == QNetworkReply::ProtocolInvalidOperationError ||
+        (error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError);
+    const bool answered = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid() &&
+                          (error == QNetworkReply::NoError || statusOnly);
+    if (!answered) {
+        if (failure) {
+            *failure = reply->errorString();
+            if (failure->isEmpty())
+                *failure = QStringLiteral("the transfer failed");
+        }
+        return std::nullopt;
+    }
+    return reply->readAll();
+}
+
 void Http::setTimeoutForTesting(std::chrono::milliseconds t) {
     timeout() = t.count() > 0 ? t : defaultTimeout;
 }

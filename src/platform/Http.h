@@ -8,6 +8,7 @@
 #include <QUrl>
 
 #include <chrono>
+#include <optional>
 
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -27,6 +28,12 @@ QNetworkRequest request(const QUrl &url, const Headers &headers = {});
 QNetworkReply *get(const QUrl &url, const Headers &headers = {});
 // POSTs `fields` URL-form-encoded (see FormEncoder).
 QNetworkReply *postForm(const QUrl &url, const QMap<QString, QString> &fields);
+
+// The body of the answer once `reply` has finished, whatever its HTTP status (the services'
+// answers are judged by their body alone), or nothing when the transfer failed before a whole
+// answer arrived (no connection, time-out, dropped connection, cancellation); `failure` then
+// says why.
+std::optional<QByteArray> answerBody(QNetworkReply *reply, QString *failure = nullptr);
 
 // Tests shorten the transfer timeout; 0 restores the default.
 void setTimeoutForTesting(std::chrono::milliseconds timeout);

@@ -15,9 +15,15 @@ SettingsStore &SettingsStore::standard() {
     return store;
 }
 
-SettingsStore::SettingsStore(const QString &filePath, QObject *parent)
-    : QObject(parent), m_settings(std::make_unique<QSettings>(filePath, QSettings::IniFormat)) {
+SettingsStore::SettingsStore(const QString &filePath, QObject *parent) : QObject(parent) {
     QDir().mkpath(QFileInfo(filePath).absolutePath());
+    // Created private before the first write: a file made by the first save would be readable
+    // by others until the permissions were narrowed, and later saves keep these permissions.
+    QFile file(filePath);
+    if (!file.exists() &&
+        file.open(QIODevice::WriteOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        file.close();
+    m_settings = std::make_unique<QSettings>(filePath, QSettings::IniFormat);
 }
 
 SettingsStore::~SettingsStore() = default;

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+#include <chrono>
+#include <functional>
+
+// A stage that passes a stream of values on at the end of an interval, keeping only the latest
+// that arrived meanwhile, on the thread it lives in (the main run loop for the models). A
+// completion that arrives while a value is held waits for it, so order is kept.
+class Throttle : public QObject {
+    Q_OBJECT
+public:
+    explicit Throttle(std::chrono::milliseconds interval, QObject *parent = nullptr);
+
+    std::chrono::milliseconds interval() const;
+
+    // Holds `deliver` (replacing a value still held) until the current interval ends; the
+    // first value starts the interval.
+    void send(std::function<void()> deliver);
+    // Runs `deliver` once the held value, if any, has been passed on; at once otherwise.
+    void complete(std::function<void()> deliver);
+    // Drops what is held; nothing more is passed on.
+    void cancel();
+
+    bool isHolding() const { return bool(m_latest); }
+
+private:
+    void release();
+
+    QTimer m_timer;
+    std::function<void()> m_latest;
+    std::function<void()> m_completion;
+    bool m_done = false;
+};
