@@ -1,12 +1,129 @@
 #include "FreeSoundAPI.h"
 
-// Placeholder so that dependants link; replaced by the real client.
-SearchRequest *FreeSoundAPI::search(const QString &, qint64) {
-    return nullptr;
+#include "FreeSoundAPIOAuthRefreshRequest.h"
+#include "FreeSoundAPIOAuthRequest.h"
+#include "FreeSoundAPIOAuthResponse.h"
+#include "SearchRequest.h"
+#include "SettingsKeys.h"
+#include "platform/Http.h"
+#include "platform/ServiceConfig.h"
+
+#include <QNetworkReply>
+
+namespace {
+const QString searchFields = QStringLiteral("id,name,type,tags,username,license,filesize");
+constexpr int pageSize = 15;
+
+// Besides the unreserved characters, what a query may hold literally; "&", "=", "+" and "#"
+// are escaped so that a value reaches the service as the one value it is.
+QByteArray escapeQueryPart(const QString &text) {
+    return QUrl::toPercentEncoding(text, QByteArrayLiteral("!$'()*,;:@/?"));
 }
-QList<QPair<QString, QString>> FreeSoundAPI::queryItems(const QMap<QString, QString> &) {
-    return {};
+
+// Raised by every sign-out; a token answer counts only if none happened since its request.
+quint64 &signOutCount() {
+    static quint64 count = 0;
+    return count;
 }
-void FreeSoundAPI::requestAccessToken(const QString &, FailureHandler) {}
-void FreeSoundAPI::refreshAccessToken(FailureHandler, std::function<void()>) {}
-void FreeSoundAPI::signOut() {}
+
+using Completion = std::function<void()>;
+
+// Shared by the code exchange and the refresh: store the tokens and their expiry, or report
+// the failure. Runs on the main thread.
+void handleTokenResponse(QNetworkReply *reply, quint64 signOutsAtRequest,
+                         const FreeSoundAPI::FailureHandler &onFailure,
+                         const Completion &completion) {
+    const auto fail = [&](const QString &failure) {
+        if (onFailure)
+            onFailure(failure);
+    };
+    // The user signed out while this was on its way: storing it would sign them in again.
+    if (signOutCount() != signOutsAtRequest)
+        return fail(QStringLiteral("signed out while the token request was on its way"));
+    QString failure;
+    const std::optional<QByteArray> body = Http::answerBody(reply, &failure);
+    if (!body)
+        return fail(failure);
+    const std::optional<FreeSoundAPIOAuthResponse> answer =
+        FreeSoundAPIOAuthResponse::decode(*body, &failure);
+    if (!answer)
+        return fail(failure);
+
+    using namespace Defaults::Keys;
+    accessToken.write(answer->access_token);
+    refreshToken.write(answer->refresh_token);
+    const QDateTime expiry = QDateTime::currentDateTimeUtc().addSecs(answer->expires_in);
+    expiresIn.write(expiry.isValid() ? std::optional<QDateTime>(expiry) : std::nullopt);
+    if (completion)
+        completion();
+}
+
+void postTokenForm(const QMap<QString, QString> &fields, FreeSoundAPI::FailureHandler onFailure,
+                   Completion completion) {
+    const QUrl endpoint(ServiceConfig::apiBase() + QStringLiteral("/apiv2/oauth2/access_token/"));
+    QNetworkReply *reply = Http::postForm(endpoint, fields);
+    const quint64 signOuts = signOutCount();
+    QObject::connect(
+        reply, &QNetworkReply::finished, reply,
+        [reply, signOuts, onFailure = std::move(onFailure), completion = std::move(completion)] {
+            reply->deleteLater();
+            handleTokenResponse(reply, signOuts, onFailure, completion);
+        });
+}
+} // namespace
+
+SearchRequest *FreeSoundAPI::search(const QString &query, qint64 page) {
+    const QMap<QString, QString> items{
+        {QStringLiteral("query"), query},
+        {QStringLiteral("fields"), searchFields},
+        {QStringLiteral("page"), QString::number(page)},
+        {QStringLiteral("page_size"), QString::number(pageSize)},
+        {QStringLiteral("token"), Defaults::Keys::clientSecret.read()},
+    };
+    QByteArray encodedQuery;
+    for (const auto &[name, value] : queryItems(items)) {
+        if (!encodedQuery.isEmpty())
+            encodedQuery += '&';
+        encodedQuery += escapeQueryPart(name) + '=' + escapeQueryPart(value);
+    }
+    if (encodedQuery.isEmpty())
+        qFatal("malformed query string");
+    const QUrl url = QUrl::fromEncoded(ServiceConfig::apiBase().toUtf8() +
+                                           QByteArrayLiteral("/apiv2/search/text/?") + encodedQuery,
+                                       QUrl::StrictMode);
+    if (!url.isValid())
+        qFatal("malformed url");
+    return new SearchRequest(url);
+}
+
+QList<QPair<QString, QString>> FreeSoundAPI::queryItems(const QMap<QString, QString> &items) {
+    QList<QPair<QString, QString>> out;
+    out.reserve(items.size());
+    for (auto it = items.cbegin(); it != items.cend(); ++it)
+        out.append({it.key(), it.value()});
+    return out;
+}
+
+void FreeSoundAPI::requestAccessToken(const QString &code, FailureHandler onFailure) {
+    FreeSoundAPIOAuthRequest form;
+    form.client_id = Defaults::Keys::clientId.read();
+    form.client_secret = Defaults::Keys::clientSecret.read();
+    form.code = code;
+    postTokenForm(form.fields(), std::move(onFailure), {});
+}
+
+void FreeSoundAPI::refreshAccessToken(FailureHandler onFailure, std::function<void()> completion) {
+    FreeSoundAPIOAuthRefreshRequest form;
+    form.client_id = Defaults::Keys::clientId.read();
+    form.client_secret = Defaults::Keys::clientSecret.read();
+    // Sent even when empty: the service's error answer then goes to onFailure.
+    form.refresh_token = Defaults::Keys::refreshToken.read();
+    postTokenForm(form.fields(), std::move(onFailure), std::move(completion));
+}
+
+void FreeSoundAPI::signOut() {
+    ++signOutCount();
+    Defaults::Keys::accessToken.reset();
+    Defaults::Keys::refreshToken.reset();
+    Defaults::Keys::expiresIn.reset();
+}

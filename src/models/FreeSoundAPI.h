@@ -23,11 +23,15 @@ using FailureHandler = std::function<void(const Failure &)>;
 SearchRequest *search(const QString &query, qint64 page);
 QList<QPair<QString, QString>> queryItems(const QMap<QString, QString> &items);
 
-// Exchanges an authorization code for tokens and stores them in the settings.
+// Exchanges an authorization code for tokens and stores them in the settings (access token,
+// refresh token, then the expiry). Later, on the main thread, either the tokens are stored or
+// onFailure is called (transport failure, or a body that is not a token answer).
 void requestAccessToken(const QString &code, FailureHandler onFailure);
-// Exchanges the stored refresh token for new tokens; `completion` runs after they are stored.
+// Exchanges the stored refresh token for new tokens, like requestAccessToken; `completion`
+// runs after they are stored.
 void refreshAccessToken(FailureHandler onFailure, std::function<void()> completion = {});
-// Forgets the tokens (access token, refresh token, expiry, in that order); answers of token
-// requests sent before are ignored.
+// Forgets the tokens (access token, refresh token, expiry, in that order). Token requests sent
+// before it store nothing when they are answered: they end with their onFailure instead, so
+// that whoever waits for them is not left waiting.
 void signOut();
 } // namespace FreeSoundAPI

@@ -1,19 +1,16 @@
 #include "FreeSoundAPISearchResults.h"
 
+#include "JsonRead.h"
+
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonParseError>
 
 namespace {
 bool readOptionalUrl(const QJsonObject &o, const char *key, std::optional<QUrl> *out) {
     const QJsonValue v = o.value(QLatin1String(key));
     if (v.isUndefined() || v.isNull())
         return true;
-    if (!v.isString() || v.toString().isEmpty())
-        return false;
-    const QUrl url(v.toString(), QUrl::StrictMode);
-    if (!url.isValid())
+    QUrl url;
+    if (!JsonRead::url(v, &url))
         return false;
     *out = url;
     return true;
@@ -28,26 +25,20 @@ std::optional<FreeSoundAPISearchResults> failed(QString *error, const QString &w
 
 std::optional<FreeSoundAPISearchResults> FreeSoundAPISearchResults::decode(const QByteArray &json,
                                                                            QString *error) {
-    QJsonParseError parseError;
-    const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
-    if (parseError.error != QJsonParseError::NoError)
-        return failed(error, QStringLiteral("not JSON: ") + parseError.errorString());
-    if (!doc.isObject())
-        return failed(error, QStringLiteral("not a JSON object"));
-    const QJsonObject o = doc.object();
+    const std::optional<QJsonObject> o = JsonRead::object(json, error);
+    if (!o)
+        return std::nullopt;
 
     FreeSoundAPISearchResults page;
-    const QJsonValue count = o.value(QLatin1String("count"));
-    if (!count.isDouble() || count.toInteger(0) != count.toInteger(1))
-        return failed(error, QStringLiteral("key 'count' is missing or of the wrong kind"));
-    page.count = count.toInteger();
-    if (!readOptionalUrl(o, "next", &page.next))
+    if (!JsonRead::integer(o->value(QLatin1String("count")), &page.count))
+        return failed(error, JsonRead::keyError("count"));
+    if (!readOptionalUrl(*o, "next", &page.next))
         return failed(error, QStringLiteral("key 'next' is not a URL"));
-    if (!readOptionalUrl(o, "previous", &page.previous))
+    if (!readOptionalUrl(*o, "previous", &page.previous))
         return failed(error, QStringLiteral("key 'previous' is not a URL"));
-    const QJsonValue results = o.value(QLatin1String("results"));
+    const QJsonValue results = o->value(QLatin1String("results"));
     if (!results.isArray())
-        return failed(error, QStringLiteral("key 'results' is missing or of the wrong kind"));
+        return failed(error, JsonRead::keyError("results"));
     const QJsonArray array = results.toArray();
     page.results.reserve(array.size());
     for (const QJsonValue &element : array) {

@@ -1,5 +1,6 @@
 #include "SearchResultItem.h"
 
+#include "JsonRead.h"
 #include "platform/ServiceConfig.h"
 
 #include <QJsonArray>
@@ -10,32 +11,8 @@ constexpr qsizetype maxFileNameBytes = 255;
 
 bool fail(QString *error, const char *key) {
     if (error)
-        *error = QStringLiteral("key '%1' is missing or of the wrong kind").arg(QLatin1String(key));
+        *error = JsonRead::keyError(key);
     return false;
-}
-
-bool readInteger(const QJsonValue &v, qint64 *out) {
-    if (!v.isDouble())
-        return false;
-    // toInteger() gives its fallback for fractions and out-of-range numbers, so two
-    // different fallbacks agree only for a whole number that fits.
-    const qint64 a = v.toInteger(0);
-    const qint64 b = v.toInteger(1);
-    if (a != b)
-        return false;
-    *out = a;
-    return true;
-}
-
-bool readUrl(const QJsonValue &v, QUrl *out) {
-    if (!v.isString())
-        return false;
-    const QString text = v.toString();
-    const QUrl url(text, QUrl::StrictMode);
-    if (text.isEmpty() || !url.isValid())
-        return false;
-    *out = url;
-    return true;
 }
 
 bool isUrlUserAllowed(char16_t c) {
@@ -65,17 +42,14 @@ bool isUrlUserAllowed(char16_t c) {
 } // namespace
 
 std::optional<SearchResultItem> SearchResultItem::fromJson(const QJsonObject &o, QString *error) {
+    // In the record's order: the first key that does not read ends the decoding.
     SearchResultItem item;
-    if (!readInteger(o.value(QLatin1String("id")), &item.id))
+    if (!JsonRead::integer(o.value(QLatin1String("id")), &item.id))
         return fail(error, "id"), std::nullopt;
-    const QJsonValue name = o.value(QLatin1String("name"));
-    if (!name.isString())
+    if (!JsonRead::text(o.value(QLatin1String("name")), &item.name))
         return fail(error, "name"), std::nullopt;
-    item.name = name.toString();
-    const QJsonValue type = o.value(QLatin1String("type"));
-    if (!type.isString())
+    if (!JsonRead::text(o.value(QLatin1String("type")), &item.type))
         return fail(error, "type"), std::nullopt;
-    item.type = type.toString();
     const QJsonValue tags = o.value(QLatin1String("tags"));
     if (!tags.isArray())
         return fail(error, "tags"), std::nullopt;
@@ -84,12 +58,10 @@ std::optional<SearchResultItem> SearchResultItem::fromJson(const QJsonObject &o,
             return fail(error, "tags"), std::nullopt;
         item.tags.append(tag.toString());
     }
-    if (!readUrl(o.value(QLatin1String("license")), &item.license))
+    if (!JsonRead::url(o.value(QLatin1String("license")), &item.license))
         return fail(error, "license"), std::nullopt;
-    const QJsonValue username = o.value(QLatin1String("username"));
-    if (!username.isString())
+    if (!JsonRead::text(o.value(QLatin1String("username")), &item.username))
         return fail(error, "username"), std::nullopt;
-    item.username = username.toString();
     const QJsonValue filesize = o.value(QLatin1String("filesize"));
     if (!filesize.isDouble())
         return fail(error, "filesize"), std::nullopt;
