@@ -1,19 +1,79 @@
 #include "CacheManager.h"
 
+#include "CacheDownload.h"
+#include "models/SettingsKeys.h"
+#include "platform/Http.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
-// Placeholder so that dependants link; replaced by the real cache.
-CacheManager::CacheManager(QObject *parent) : QObject(parent), m_docFolderPath(cacheFolderPath()) {}
+CacheManager::CacheManager(QObject *parent) : QObject(parent), m_docFolderPath(cacheFolderPath()) {
+    if (m_docFolderPath.isEmpty())
+        qFatal("Cannot reach docs folder.");
+}
+
 CacheManager::~CacheManager() = default;
+
 QString CacheManager::cacheFolderPath() {
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
-           QStringLiteral("/Quavelin");
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (documents.isEmpty())
+        return {};
+    return documents + QStringLiteral("/Quavelin");
 }
+
 qint64 CacheManager::countCachedFiles() {
-    return 0;
+    const QString path = cacheFolderPath();
+    // Before the first download the folder does not exist: nothing is cached.
+    if (path.isEmpty() || !QFileInfo::exists(path))
+        return 0;
+    const QFileInfo folder(path);
+    if (!folder.isDir() || !folder.isReadable() || !folder.isExecutable()) {
+        qDebug("error reading file contents file");
+        return 0;
+    }
+    return QDir(path)
+        .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
+        .size();
 }
-void CacheManager::download(const QString &, const QUrl &, Completion) {}
-void CacheManager::cancelCurrentDownload() {}
+
+void CacheManager::download(const QString &to, const QUrl &from, Completion completion,
+                            Failure failure) {
+    const QByteArray token = Defaults::Keys::accessToken.read().toUtf8();
+    auto *download =
+        new CacheDownload(to, Http::request(from, {{"Authorization", "Bearer " + token}}), this);
+    connect(download, &CacheDownload::finished, this,
+            [this, download, to, completion = std::move(completion),
+             failure = std::move(failure)](CacheDownload::Result result, const QString &error) {
+                download->deleteLater();
+                switch (result) {
+                case CacheDownload::Result::Failed:
+                    if (failure)
+                        failure(error);
+                    return;
+                case CacheDownload::Result::JsonAnswer:
+                    qDebug("RESPONSE CONTENT TYPE: application/json");
+                    if (completion)
+                        completion(std::nullopt);
+                    return;
+                case CacheDownload::Result::Stored:
+                    if (completion)
+                        completion(to);
+                    Defaults::Keys::filesDownloaded.write(countCachedFiles());
+                    return;
+                }
+            });
+    m_currentDownload = download;
+}
+
+void CacheManager::cancelCurrentDownload() {
+    if (m_currentDownload && m_currentDownload->isRunning()) {
+        m_currentDownload->cancel();
+        m_currentDownload->deleteLater();
+    }
+}
+
 bool CacheManager::hasCurrentDownload() const {
-    return false;
+    return m_currentDownload && m_currentDownload->isRunning();
 }

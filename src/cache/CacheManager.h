@@ -1,35 +1,49 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QUrl>
 
 #include <functional>
 #include <optional>
 
+class CacheDownload;
+
 // The download cache: one file per previewed sound, directly in the cache folder.
 class CacheManager : public QObject {
     Q_OBJECT
 public:
     using Completion = std::function<void(const std::optional<QString> &filePath)>;
+    using Failure = std::function<void(const QString &error)>;
 
+    // Ends the program when the platform offers no Documents folder at all.
     explicit CacheManager(QObject *parent = nullptr);
+    // Running downloads are aborted; their callbacks never run.
     ~CacheManager() override;
 
     // The cache folder ("Quavelin" in the user's Documents folder); it may not exist yet.
+    // Empty when there is no Documents folder.
     static QString cacheFolderPath();
-    // The number of entries directly in the cache folder; 0 when it cannot be read.
+    // The number of entries directly in the cache folder, hidden ones and subfolders included;
+    // 0 when it does not exist yet or cannot be read.
     static qint64 countCachedFiles();
 
     QString docFolderPath() const { return m_docFolderPath; }
 
     // Downloads `from` with the user's token to `to`. `completion` runs at most once, on the
     // main thread: with `to` when a sound arrived, with nothing when the service answered with
-    // JSON instead, and not at all when the transfer failed or was cancelled.
-    void download(const QString &to, const QUrl &from, Completion completion);
+    // JSON instead, and not at all when the transfer failed or was cancelled. `failure` runs
+    // instead when the transfer or the storing failed (not on cancel). Neither a failure nor a
+    // cancel leaves a file at `to` or touches one already there. Replaces the current download
+    // without cancelling it.
+    void download(const QString &to, const QUrl &from, Completion completion, Failure failure = {});
+    // Cancels the last download started; does nothing when it has already finished.
     void cancelCurrentDownload();
+    // Whether the last download started is still running.
     bool hasCurrentDownload() const;
 
 private:
     QString m_docFolderPath;
+    QPointer<CacheDownload> m_currentDownload;
 };

@@ -78,6 +78,7 @@ void StandInServer::onReadyRead(QTcpSocket *socket) {
         return;
     const QList<QByteArray> lines = buffer.left(headerEnd).split('\n');
     Request request;
+    request.rawHead = buffer.left(headerEnd);
     const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
     request.method = requestLine.value(0);
     const QByteArray target = requestLine.value(1);
@@ -135,12 +136,16 @@ void StandInServer::send(QTcpSocket *socket, const Response &response) {
     head += "Content-Length: " + QByteArray::number(length) + "\r\nConnection: close\r\n\r\n";
     socket->write(head);
 
-    const qint64 toSend =
-        response.dropAfterBytes >= 0 ? qMin(response.dropAfterBytes, length) : length;
     const bool drop = response.dropAfterBytes >= 0;
+    const bool stall = !drop && response.stallAfterBytes >= 0;
+    const qint64 toSend = drop    ? qMin(response.dropAfterBytes, length)
+                          : stall ? qMin(response.stallAfterBytes, length)
+                                  : length;
     if (response.generatedBodySize < 0) {
         socket->write(response.body.left(toSend));
-        if (drop) {
+        if (stall) {
+            socket->flush();
+        } else if (drop) {
             socket->flush();
             socket->abort();
         } else {
@@ -152,7 +157,7 @@ void StandInServer::send(QTcpSocket *socket, const Response &response) {
     // itself stays small in memory.
     auto remaining = std::make_shared<qint64>(toSend);
     auto chunk = std::make_shared<QByteArray>(256 * 1024, 'q');
-    auto pump = [socket, remaining, chunk, drop] {
+    auto pump = [socket, remaining, chunk, drop, stall] {
         while (*remaining > 0 && socket->bytesToWrite() < 4 * chunk->size()) {
             const qint64 n = qMin<qint64>(*remaining, chunk->size());
             socket->write(chunk->constData(), n);
@@ -160,7 +165,9 @@ void StandInServer::send(QTcpSocket *socket, const Response &response) {
         }
         if (*remaining == 0) {
             *remaining = -1;
-            if (drop) {
+            if (stall) {
+                socket->flush();
+            } else if (drop) {
                 socket->flush();
                 socket->abort();
             } else {

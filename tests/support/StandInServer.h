@@ -24,6 +24,7 @@ public:
         QList<QPair<QString, QString>> queryItems;    // decoded, in the order sent
         QList<QPair<QByteArray, QByteArray>> headers; // names in lower case
         QByteArray body;
+        QByteArray rawHead; // the request line and header lines exactly as received
 
         QByteArray header(const QByteArray &lowerCaseName) const;
         QString queryItem(const QString &name) const;
@@ -38,6 +39,9 @@ public:
         qint64 generatedBodySize = -1;
         // Send the headers and this many bytes of the announced body, then drop the connection.
         qint64 dropAfterBytes = -1;
+        // Send the headers and this many bytes of the announced body, then send nothing more and
+        // keep the connection open (a stalled transfer).
+        qint64 stallAfterBytes = -1;
 
         static Response json(const QByteArray &body, int status = 200);
     };
