@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPalette>
 
 // The named colours of the interface, defined once, dark scheme throughout.
 namespace Colors {
@@ -15,4 +16,7 @@ inline const QColor blue{10, 132, 255};
 inline QColor grey(double component) {
     return QColor::fromRgbF(component, component, component);
 }
+
+// The dark palette every view uses, whatever the desktop's theme: light text on grey 0.12.
+QPalette darkPalette();
 } // namespace Colors
