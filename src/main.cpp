@@ -6,6 +6,9 @@ int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quavelin"));
     AppDelegate delegate;
-    delegate.applicationDidFinishLaunching(QApplication::arguments());
+    // A second launch hands its arguments to the copy that runs and ends here.
+    if (const auto exitCode = delegate.applicationWillFinishLaunching(QApplication::arguments()))
+        return *exitCode;
+    delegate.applicationDidFinishLaunching();
     return QApplication::exec();
 }

@@ -1,16 +1,237 @@
 #include "AppDelegate.h"
 
+#include "MainViewViewController.h"
+#include "MainWindow.h"
+#include "cache/CacheManager.h"
+#include "models/QuavelinAPI.h"
+#include "models/SearchResults.h"
+#include "models/SettingsKeys.h"
 #include "models/UIState.h"
+#include "platform/SingleInstance.h"
+#include "platform/Workspace.h"
+#include "preferences/PreferencesWindowController.h"
+#include "views/Colors.h"
+#include "views/ContentView.h"
 
-#include <QWidget>
+#include <QApplication>
+#include <QDebug>
+#include <QDir>
+#include <QEvent>
+#include <QMenuBar>
+#include <QPointer>
+#include <QTimer>
+#include <QUrl>
+#include <QWindow>
 
-AppDelegate::AppDelegate(QObject *parent) : QObject(parent), m_uiState(new UIState(this)) {}
+namespace {
+constexpr QSize mainContentSize(360, 600);
+
+// The authorization code in a redirect's query: the second of the pieces between the "="
+// signs, up to the first "&" (so code=ABC&state=XYZ gives ABC, not "ABC&state"). Empty when
+// there is none.
+QString authorizationCode(const QUrl &url) {
+    if (!url.hasQuery())
+        return {};
+    const QStringList pieces =
+        url.query(QUrl::FullyEncoded).split(QLatin1Char('='), Qt::SkipEmptyParts);
+    if (pieces.size() < 2)
+        return {};
+    const QString value = pieces.at(1).section(QLatin1Char('&'), 0, 0);
+    return QUrl::fromPercentEncoding(value.toUtf8());
+}
+
+// The dark scheme of the main window and its menus, whatever the desktop's theme.
+QPalette darkPalette(QPalette palette) {
+    palette.setColor(QPalette::Window, Colors::grey(0.12));
+    palette.setColor(QPalette::Base, Colors::grey(0.12));
+    palette.setColor(QPalette::AlternateBase, Colors::grey(0.2));
+    palette.setColor(QPalette::Button, Colors::grey(0.2));
+    palette.setColor(QPalette::Light, Colors::grey(0.3));
+    palette.setColor(QPalette::Midlight, Colors::grey(0.25));
+    palette.setColor(QPalette::Mid, Colors::grey(0.18));
+    palette.setColor(QPalette::Dark, Colors::grey(0.08));
+    palette.setColor(QPalette::Shadow, Colors::grey(0.0));
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText,
+                            QPalette::BrightText, QPalette::HighlightedText})
+        palette.setColor(role, Colors::white);
+    palette.setColor(QPalette::PlaceholderText, Colors::gray);
+    palette.setColor(QPalette::Highlight, Colors::blue);
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, Colors::gray);
+    palette.setColor(QPalette::Disabled, QPalette::Text, Colors::gray);
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, Colors::gray);
+    return palette;
+}
+} // namespace
+
+AppDelegate::AppDelegate(QObject *parent) : QObject(parent), m_uiState(new UIState(this)) {
+    // The application also ends when its last window closes.
+    QApplication::setQuitOnLastWindowClosed(true);
+}
 
 AppDelegate::~AppDelegate() = default;
 
-void AppDelegate::applicationDidFinishLaunching(const QStringList &) {
-    m_window = std::make_unique<QWidget>();
+std::optional<int> AppDelegate::applicationWillFinishLaunching(const QStringList &arguments) {
+    const QStringList redirects = arguments.mid(1);
+    m_singleInstance = new SingleInstance(QStringLiteral("quavelin"), this);
+    switch (m_singleInstance->claim(redirects)) {
+    case SingleInstance::Role::HandedOff:
+        return 0;
+    case SingleInstance::Role::HandOffFailed:
+        qWarning("Quavelin is already running but does not answer.");
+        return 1;
+    case SingleInstance::Role::Primary:
+        break;
+    case SingleInstance::Role::Standalone:
+        delete m_singleInstance;
+        m_singleInstance = nullptr;
+        break;
+    }
+    m_launchArguments = redirects;
+    return std::nullopt;
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    // The redirect handler: later launches pass their arguments over the local socket.
+    if (m_singleInstance)
+        connect(m_singleInstance, &SingleInstance::argumentsReceived, this,
+                &AppDelegate::receiveLaunchArguments);
+
+    m_searchResults = new SearchResults(this);
+    m_searchResults->setQuery(QStringLiteral("Piano"));
+
+    auto *contentView = new ContentView(
+        m_uiState, m_searchResults, [this] { openPreferencesWindow(); }, QStringLiteral("Piano"),
+        true);
+
+    m_mainViewDelegate = new MainViewViewController(this);
+    m_mainViewDelegate->killTheApp = [] { QCoreApplication::quit(); };
+
+    m_window = std::make_unique<MainWindow>();
+    m_window->setPalette(darkPalette(m_window->palette()));
+    buildMainMenu();
+    m_window->setContentSize(mainContentSize);
+    m_window->center();
+    m_window->setFrameAutosaveName(QStringLiteral("Main Window"));
     m_window->setWindowTitle(QStringLiteral("Quavelin"));
-    m_window->resize(360, 600);
+    m_window->setCentralWidget(contentView);
+    // Whatever size an earlier run left, every launch starts at the same size.
+    m_window->setContentSize(mainContentSize);
+    m_window->setMovableByWindowBackground(true);
+    m_window->setBackgroundColor(Colors::grey(0.12));
+    if (qEnvironmentVariableIsSet("QUAVELIN_EXIT_AFTER_FIRST_PAINT"))
+        m_window->installEventFilter(this);
     m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+    attachWindowDelegate();
+
+    Defaults::Keys::filesDownloaded.write(CacheManager::countCachedFiles());
+    QuavelinAPI::checkUpdateIfDue(m_uiState);
+
+    if (!m_launchArguments.isEmpty())
+        QMetaObject::invokeMethod(
+            this, [this] { receiveLaunchArguments(std::exchange(m_launchArguments, {})); },
+            Qt::QueuedConnection);
+}
+
+void AppDelegate::buildMainMenu() {
+    QMenu *menu = m_window->menuBar()->addMenu(tr("Quavelin"));
+    // The menus open as windows of their own; they keep the main window's dark scheme.
+    menu->setAttribute(Qt::WA_WindowPropagation);
+
+    QAction *preferences =
+        menu->addAction(tr("Preferences..."), this, &AppDelegate::openPreferencesWindow);
+    preferences->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    preferences->setMenuRole(QAction::PreferencesRole);
+
+    menu->addAction(tr("Show Cache Folder"), this, &AppDelegate::openCacheDirectoryInFinder);
+    menu->addSeparator();
+
+    QAction *quit = menu->addAction(tr("Quit"), qApp, &QCoreApplication::quit);
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    quit->setMenuRole(QAction::QuitRole);
+
+    // Like a global menu bar, the shortcuts work from the Preferences window too.
+    for (QAction *action : {preferences, quit})
+        action->setShortcutContext(Qt::ApplicationShortcut);
+}
+
+void AppDelegate::attachWindowDelegate() {
+    // Here the window system answers an activation request later, not inside the call. The
+    // delegate joins once the launch's own activation has arrived, so that it hears only of
+    // the activations after it (the main view checks the token at launch itself).
+    QWindow *handle = m_window->windowHandle();
+    if (!handle || handle->isActive()) {
+        m_mainViewDelegate->setWindow(m_window.get());
+        return;
+    }
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = connect(handle, &QWindow::activeChanged, this, [this, handle, connection] {
+        if (!handle->isActive())
+            return;
+        disconnect(*connection);
+        QMetaObject::invokeMethod(
+            this, [this] { m_mainViewDelegate->setWindow(m_window.get()); }, Qt::QueuedConnection);
+    });
+}
+
+void AppDelegate::openCacheDirectoryInFinder() {
+    const QString folder = CacheManager::cacheFolderPath();
+    if (folder.isEmpty()) { // no Documents folder
+        qDebug() << QStringLiteral("cannot open cache directory");
+        return;
+    }
+    // Before the first download the folder may not exist, and a file manager shows no
+    // folder that is not there.
+    QDir().mkpath(folder);
+    Workspace::shared().openFolder(folder);
+}
+
+void AppDelegate::openPreferencesWindow() {
+    if (!m_preferencesWindowController)
+        m_preferencesWindowController = std::make_unique<PreferencesWindowController>(m_uiState);
+    m_preferencesWindowController->show();
+}
+
+void AppDelegate::handleGetURLEvent(const QString &directObjectText) {
+    if (directObjectText.isEmpty())
+        return;
+    const QUrl url(directObjectText, QUrl::StrictMode);
+    if (!url.isValid())
+        return;
+    const QString code = authorizationCode(url);
+    if (code.isEmpty())
+        return;
+    m_uiState->setErrorMessage(std::nullopt);
+    FreeSoundAPI::requestAccessToken(code,
+                                     [self = QPointer(this)](const FreeSoundAPI::Failure &failure) {
+                                         if (self)
+                                             self->showLoginError(failure);
+                                     });
+}
+
+void AppDelegate::showLoginError(const FreeSoundAPI::Failure &) {
+    m_uiState->setErrorMessage(UIState::signInErrorText);
+}
+
+void AppDelegate::receiveLaunchArguments(const QStringList &arguments) {
+    // A launch while running brings the window up, as the desktop expects of a second start.
+    if (m_window) {
+        m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
+        m_window->show();
+        m_window->raise();
+        m_window->activateWindow();
+    }
+    for (const QString &text : arguments)
+        handleGetURLEvent(text);
+}
+
+bool AppDelegate::eventFilter(QObject *watched, QEvent *event) {
+    // Development aid for bench_startup (QUAVELIN_EXIT_AFTER_FIRST_PAINT): quit once the
+    // window's first paint has been delivered.
+    if (watched == m_window.get() && event->type() == QEvent::Paint) {
+        m_window->removeEventFilter(this);
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    }
+    return QObject::eventFilter(watched, event);
 }

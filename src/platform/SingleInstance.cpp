@@ -1,0 +1,121 @@
+#include "SingleInstance.h"
+
+#include <QDataStream>
+#include <QDebug>
+#include <QElapsedTimer>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QStandardPaths>
+
+namespace {
+// A launch passes a handful of short texts; anything longer is not one of ours.
+constexpr qint64 maximumMessageSize = 64 * 1024;
+constexpr char acknowledgement = 'A';
+constexpr QDataStream::Version streamVersion = QDataStream::Qt_6_0;
+} // namespace
+
+SingleInstance::SingleInstance(const QString &name, QObject *parent)
+    : QObject(parent), m_name(name) {}
+
+SingleInstance::~SingleInstance() = default;
+
+QString SingleInstance::socketPath() const {
+    // The runtime folder belongs to the user alone (mode 0700, checked by Qt); without one
+    // there is no place that only this user can reach.
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (runtime.isEmpty())
+        return {};
+    return runtime + QLatin1Char('/') + m_name + QStringLiteral(".socket");
+}
+
+bool SingleInstance::isListening() const {
+    return m_server && m_server->isListening();
+}
+
+SingleInstance::Role SingleInstance::claim(const QStringList &arguments, int timeoutMs) {
+    const QString path = socketPath();
+    if (path.isEmpty()) {
+        qDebug() << "no private runtime folder; running without the single-instance socket";
+        return Role::Standalone;
+    }
+    QLockFile lock(path + QStringLiteral(".lock"));
+    if (!lock.tryLock(timeoutMs)) {
+        qDebug() << "cannot take the single-instance lock" << lock.fileName();
+        return Role::Standalone;
+    }
+    bool delivered = false;
+    if (handOff(arguments, timeoutMs, &delivered))
+        return delivered ? Role::HandedOff : Role::HandOffFailed;
+    return listen() ? Role::Primary : Role::Standalone;
+}
+
+bool SingleInstance::handOff(const QStringList &arguments, int timeoutMs, bool *delivered) {
+    QLocalSocket socket;
+    socket.connectToServer(socketPath());
+    if (!socket.waitForConnected(timeoutMs))
+        return false; // nobody listens (no socket file, or one left by a copy that crashed)
+
+    QByteArray message;
+    QDataStream out(&message, QIODevice::WriteOnly);
+    out.setVersion(streamVersion);
+    out << arguments;
+    socket.write(message);
+
+    QElapsedTimer clock;
+    clock.start();
+    *delivered = false;
+    while (!*delivered && clock.elapsed() < timeoutMs) {
+        if (socket.bytesAvailable() > 0) {
+            char reply = 0;
+            *delivered = socket.getChar(&reply) && reply == acknowledgement;
+            break;
+        }
+        if (!socket.waitForReadyRead(int(timeoutMs - clock.elapsed())))
+            break;
+    }
+    socket.disconnectFromServer();
+    return true;
+}
+
+bool SingleInstance::listen() {
+    const QString path = socketPath();
+    // Reached only when connecting failed under the lock, so a file left there is stale.
+    QLocalServer::removeServer(path);
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!m_server->listen(path)) {
+        qDebug() << "cannot listen on" << path << m_server->errorString();
+        delete m_server;
+        m_server = nullptr;
+        return false;
+    }
+    connect(m_server, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
+            readFrom(socket);
+        }
+    });
+    return true;
+}
+
+void SingleInstance::readFrom(QLocalSocket *socket) {
+    if (socket->bytesAvailable() > maximumMessageSize) {
+        socket->abort();
+        return;
+    }
+    QDataStream in(socket);
+    in.setVersion(streamVersion);
+    in.startTransaction();
+    QStringList arguments;
+    in >> arguments;
+    if (!in.commitTransaction()) {
+        if (in.status() == QDataStream::ReadCorruptData)
+            socket->abort();
+        return; // incomplete: wait for the rest
+    }
+    socket->putChar(acknowledgement);
+    socket->flush();
+    emit argumentsReceived(arguments);
+}

@@ -1,0 +1,235 @@
+#include "TestMain.h"
+
+#include "SearchPageJson.h"
+#include "StandInServer.h"
+#include "app/AppDelegate.h"
+#include "app/MainViewViewController.h"
+#include "app/MainWindow.h"
+#include "cache/CacheManager.h"
+#include "models/SettingsKeys.h"
+#include "models/UIState.h"
+#include "platform/SettingsStore.h"
+#include "platform/Workspace.h"
+#include "preferences/PreferencesWindowController.h"
+#include "views/ContentView.h"
+
+#include <QMenuBar>
+#include <QScreen>
+#include <QTimer>
+#include <QUrlQuery>
+
+using namespace Defaults::Keys;
+
+namespace {
+const QString tokenPath = QStringLiteral("/apiv2/oauth2/access_token/");
+const QString updatePath = QStringLiteral("/api/checkupdate");
+const QString frameKey = QStringLiteral("Main Window");
+
+class WorkspaceRecorder : public Workspace {
+public:
+    WorkspaceRecorder() { Workspace::setShared(this); }
+    ~WorkspaceRecorder() override { Workspace::setShared(nullptr); }
+    bool openUrl(const QUrl &) override { return true; }
+    bool openFolder(const QString &path) override {
+        folders.append(path);
+        return true;
+    }
+    QStringList folders;
+};
+
+QAction *menuAction(const MainWindow *window, const QString &text) {
+    for (QAction *action : window->menuBar()->findChildren<QAction *>()) {
+        if (action->text() == text)
+            return action;
+    }
+    return nullptr;
+}
+
+int refreshRequests(const StandInServer &server) {
+    int count = 0;
+    for (const auto &request : server.requests(tokenPath))
+        count +=
+            QUrlQuery(QString::fromUtf8(request.body))
+                .queryItemValue(QStringLiteral("grant_type")) == QStringLiteral("refresh_token");
+    return count;
+}
+} // namespace
+
+class TestAppDelegate : public QObject {
+    Q_OBJECT
+    StandInServer m_server;
+    std::unique_ptr<AppDelegate> m_delegate;
+
+    AppDelegate *launch() {
+        m_delegate = std::make_unique<AppDelegate>();
+        m_delegate->applicationDidFinishLaunching();
+        if (!QTest::qWaitForWindowExposed(m_delegate->window()))
+            qWarning("the main window was not exposed");
+        return m_delegate.get();
+    }
+    void quit() {
+        m_delegate.reset();
+        QCoreApplication::processEvents();
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_server.listen());
+        qputenv("QUAVELIN_API_BASE", m_server.baseUrl().toUtf8());
+        qputenv("QUAVELIN_UPDATE_BASE", m_server.baseUrl().toUtf8());
+        m_server.route(QStringLiteral("/apiv2/search/text/"),
+                       StandInServer::Response::json(searchPageJson(15)));
+        m_server.route(updatePath, StandInServer::Response::json(R"({"isUpdateAvailable": true})"));
+    }
+    void init() {
+        m_server.clearRequests();
+        m_server.route(tokenPath, StandInServer::Response::json(R"({"error": "invalid_grant"})"));
+        SettingsStore::standard().remove(frameKey);
+        checkUpdatesAutomatically.write(false);
+        lastUpdateCheck.reset();
+        expiresIn.reset();
+    }
+    void cleanup() { quit(); }
+
+    void windowOpensAtItsSizeAndKeepsItsPosition() {
+        MainWindow *window = launch()->window();
+        QCOMPARE(window->windowTitle(), QStringLiteral("Quavelin"));
+        QVERIFY(qobject_cast<ContentView *>(window->centralWidget()));
+        QCOMPARE(window->centralWidget()->size(), QSize(360, 600));
+        QCOMPARE(window->palette().color(QPalette::Window), QColor::fromRgbF(0.12, 0.12, 0.12));
+        // First run: centred (give or take the frame, which is known only once shown).
+        const QPointF offCentre = QRectF(window->frameGeometry()).center() -
+                                  QRectF(window->screen()->availableGeometry()).center();
+        QVERIFY2(qAbs(offCentre.x()) <= 4 && qAbs(offCentre.y()) <= 4,
+                 qPrintable(QStringLiteral("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
+
+        // The user moves and enlarges it; the frame is kept as it comes to rest.
+        window->setGeometry(QRect(QPoint(40, 30), window->size() + QSize(100, -50)));
+        QTRY_VERIFY(SettingsStore::standard().hasStoredValue(frameKey));
+        const QPoint movedTo = window->pos();
+        quit();
+
+        // The next run opens where the last one was left, at the launch size again.
+        window = launch()->window();
+        QCOMPARE(window->pos(), movedTo);
+        QCOMPARE(window->centralWidget()->size(), QSize(360, 600));
+    }
+
+    void launchCountsTheCachedFiles() {
+        QDir cache(CacheManager::cacheFolderPath());
+        QVERIFY(cache.mkpath(QStringLiteral("subfolder")));
+        for (const auto &name : {QStringLiteral("1_a_b.wav"), QStringLiteral(".hidden")}) {
+            QFile file(cache.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        filesDownloaded.write(99);
+        launch();
+        QCOMPARE(filesDownloaded.read(), 3);
+        QVERIFY(cache.removeRecursively());
+    }
+
+    void launchChecksForUpdatesWhenDue_data() {
+        QTest::addColumn<bool>("automatically");
+        QTest::addColumn<int>("lastCheckSecondsAgo"); // -1: never
+        QTest::addColumn<bool>("requested");
+        QTest::newRow("never checked") << true << -1 << true;
+        QTest::newRow("checked long ago") << true << 4321 << true;
+        QTest::newRow("checked lately") << true << 4300 << false;
+        QTest::newRow("switched off") << false << -1 << false;
+    }
+    void launchChecksForUpdatesWhenDue() {
+        QFETCH(bool, automatically);
+        QFETCH(int, lastCheckSecondsAgo);
+        QFETCH(bool, requested);
+        checkUpdatesAutomatically.write(automatically);
+        if (lastCheckSecondsAgo >= 0)
+            lastUpdateCheck.write(QDateTime::currentDateTime().addSecs(-lastCheckSecondsAgo));
+
+        AppDelegate *delegate = launch();
+        if (requested) {
+            QTRY_VERIFY(delegate->uiState()->isUpdateAvailable());
+            QCOMPARE(m_server.requests(updatePath).size(), 1);
+            QCOMPARE(m_server.requests(updatePath).first().queryItem(QStringLiteral("build")),
+                     QStringLiteral("1"));
+        } else {
+            QTest::qWait(200);
+            QVERIFY(m_server.requests(updatePath).isEmpty());
+            QVERIFY(!delegate->uiState()->isUpdateAvailable());
+        }
+    }
+
+    void activationRefreshesADueToken_data() {
+        QTest::addColumn<int>("hoursLeft");
+        QTest::addColumn<int>("refreshesAtLaunch"); // by the main view and the sign-in prompt
+        QTest::addColumn<int>("refreshesPerActivation");
+        QTest::newRow("thirteen hours left") << 13 << 0 << 0;
+        QTest::newRow("one hour left") << 1 << 1 << 1;
+        QTest::newRow("expired") << -1 << 2 << 1;
+    }
+    void activationRefreshesADueToken() {
+        QFETCH(int, hoursLeft);
+        QFETCH(int, refreshesAtLaunch);
+        QFETCH(int, refreshesPerActivation);
+        expiresIn.write(QDateTime::currentDateTime().addSecs(hoursLeft * 3600));
+        MainWindow *window = launch()->window();
+        QTRY_VERIFY(window->isActiveWindow());
+        QTRY_VERIFY(m_delegate->mainViewDelegate()->window() == window);
+        // The main view checks the token at launch; the launch's own activation adds nothing.
+        QTest::qWait(200);
+        const int atLaunch = refreshRequests(m_server);
+        QCOMPARE(atLaunch, refreshesAtLaunch);
+
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QTRY_VERIFY(other.isActiveWindow());
+        window->activateWindow();
+        QTRY_VERIFY(window->isActiveWindow());
+        QTRY_COMPARE(refreshRequests(m_server), atLaunch + refreshesPerActivation);
+        QTest::qWait(200);
+        QCOMPARE(refreshRequests(m_server), atLaunch + refreshesPerActivation);
+    }
+
+    void menuOpensPreferencesOnceAndTheCacheFolder() {
+        WorkspaceRecorder workspace;
+        AppDelegate *delegate = launch();
+        QAction *preferences = menuAction(delegate->window(), QStringLiteral("Preferences..."));
+        QVERIFY(preferences);
+        QCOMPARE(preferences->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Comma));
+
+        preferences->trigger();
+        PreferencesWindowController *controller = delegate->preferencesWindowController();
+        QVERIFY(controller);
+        QVERIFY(QTest::qWaitForWindowExposed(controller->window()));
+        const int windows = QApplication::topLevelWidgets().size();
+        controller->window()->close();
+        preferences->trigger();
+        QCOMPARE(delegate->preferencesWindowController(), controller);
+        QVERIFY(QTest::qWaitForWindowExposed(controller->window()));
+        QCOMPARE(QApplication::topLevelWidgets().size(), windows);
+
+        menuAction(delegate->window(), QStringLiteral("Show Cache Folder"))->trigger();
+        QCOMPARE(workspace.folders, QStringList{CacheManager::cacheFolderPath()});
+        QVERIFY(QFileInfo(CacheManager::cacheFolderPath()).isDir());
+
+        QAction *quit = menuAction(delegate->window(), QStringLiteral("Quit"));
+        QVERIFY(quit);
+        QCOMPARE(quit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    }
+
+    void closingTheWindowQuitsEvenWithPreferencesOpen() {
+        AppDelegate *delegate = launch();
+        delegate->openPreferencesWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(delegate->preferencesWindowController()->window()));
+
+        QTimer::singleShot(0, delegate->window(), [delegate] { delegate->window()->close(); });
+        QTimer failsafe;
+        failsafe.setSingleShot(true);
+        connect(&failsafe, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+        failsafe.start(5000);
+        QCOMPARE(QCoreApplication::exec(), 0);
+    }
+};
+
+QUAVELIN_TEST_MAIN(TestAppDelegate)
+#include "tst_AppDelegate.moc"

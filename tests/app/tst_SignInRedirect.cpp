@@ -1,0 +1,128 @@
+#include "TestMain.h"
+
+#include "StandInServer.h"
+#include "app/AppDelegate.h"
+#include "models/SettingsKeys.h"
+#include "models/UIState.h"
+
+#include <QUrlQuery>
+
+using namespace Defaults::Keys;
+
+namespace {
+const QString tokenPath = QStringLiteral("/apiv2/oauth2/access_token/");
+const QByteArray tokenAnswer = R"({"access_token": "new-access", "scope": "read write",
+    "expires_in": 86399, "refresh_token": "new-refresh"})";
+const QString earlierError = QStringLiteral("an earlier error");
+
+// The codes the token endpoint was asked to exchange, in the order they arrived.
+QStringList exchangedCodes(const StandInServer &server) {
+    QStringList codes;
+    for (const auto &request : server.requests(tokenPath))
+        codes.append(QUrlQuery(QString::fromUtf8(request.body))
+                         .queryItemValue(QStringLiteral("code"), QUrl::FullyDecoded));
+    return codes;
+}
+} // namespace
+
+class TestSignInRedirect : public QObject {
+    Q_OBJECT
+    StandInServer m_server;
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_server.listen());
+        qputenv("QUAVELIN_API_BASE", m_server.baseUrl().toUtf8());
+    }
+    void init() {
+        m_server.clearRequests();
+        m_server.route(tokenPath, StandInServer::Response::json(tokenAnswer));
+        accessToken.reset();
+        refreshToken.reset();
+        expiresIn.reset();
+    }
+
+    void redirectStartsTheExchange_data() {
+        QTest::addColumn<QString>("redirect");
+        QTest::addColumn<QString>("code"); // empty: no exchange is started
+
+        QTest::newRow("code") << "quavelin://oauth?code=ABC"
+                              << "ABC";
+        // The code ends at the first "&", not at the next "=".
+        QTest::newRow("further parameter") << "quavelin://oauth?code=ABC&state=XYZ"
+                                           << "ABC";
+        QTest::newRow("empty piece dropped") << "quavelin://oauth?code==ABC"
+                                             << "ABC";
+        QTest::newRow("scheme and path not looked at") << "https://example.org/any/path?c=K9z"
+                                                       << "K9z";
+        QTest::newRow("escapes decoded") << "quavelin://oauth?code=a%2Fb%26c"
+                                         << "a/b&c";
+        QTest::newRow("no name") << "quavelin://oauth?=ABC" << QString();
+        QTest::newRow("nothing after =") << "quavelin://oauth?code=" << QString();
+        QTest::newRow("no =") << "quavelin://oauth?code" << QString();
+        QTest::newRow("empty value before &") << "quavelin://oauth?code=&state=XYZ" << QString();
+        QTest::newRow("empty query") << "quavelin://oauth?" << QString();
+        QTest::newRow("no query") << "quavelin://oauth" << QString();
+        QTest::newRow("not a URL") << "quavelin://oauth?code=A B C" << QString();
+        QTest::newRow("empty text") << "" << QString();
+    }
+    void redirectStartsTheExchange() {
+        QFETCH(QString, redirect);
+        QFETCH(QString, code);
+        AppDelegate delegate;
+        delegate.uiState()->setErrorMessage(earlierError);
+
+        delegate.handleGetURLEvent(redirect);
+
+        if (code.isEmpty()) {
+            QCOMPARE(delegate.uiState()->errorMessage(), earlierError);
+            // A valid redirect after it shows whether the first one sent anything.
+            delegate.handleGetURLEvent(QStringLiteral("quavelin://oauth?code=AFTER"));
+            QTRY_COMPARE(accessToken.read(), QStringLiteral("new-access"));
+            QCOMPARE(exchangedCodes(m_server), QStringList{QStringLiteral("AFTER")});
+        } else {
+            // The old error goes at once, before any answer.
+            QCOMPARE(delegate.uiState()->errorMessage(), std::nullopt);
+            QTRY_COMPARE(accessToken.read(), QStringLiteral("new-access"));
+            QCOMPARE(exchangedCodes(m_server), QStringList{code});
+            QCOMPARE(m_server.requests(tokenPath).first().method, QByteArray("POST"));
+            QCOMPARE(refreshToken.read(), QStringLiteral("new-refresh"));
+            QVERIFY(expiresIn.read() > QDateTime::currentDateTime());
+            QCOMPARE(delegate.uiState()->errorMessage(), std::nullopt);
+        }
+    }
+
+    void failedExchangeShowsTheSignInError_data() {
+        QTest::addColumn<StandInServer::Response>("answer");
+        QTest::newRow("not a token record")
+            << StandInServer::Response::json(R"({"error": "invalid_grant"})", 400);
+        QTest::newRow("not JSON") << StandInServer::Response{502, {}, "Bad Gateway"};
+    }
+    void failedExchangeShowsTheSignInError() {
+        QFETCH(StandInServer::Response, answer);
+        m_server.route(tokenPath, answer);
+        accessToken.write(QStringLiteral("kept"));
+        AppDelegate delegate;
+
+        delegate.handleGetURLEvent(QStringLiteral("quavelin://oauth?code=ABC"));
+
+        QTRY_COMPARE(delegate.uiState()->errorMessage(),
+                     QStringLiteral("Error loggin in...\nFreesound may have blocked this client."));
+        QCOMPARE(accessToken.read(), QStringLiteral("kept"));
+    }
+
+    void answerAfterTheDelegateIsGoneIsHarmless() {
+        m_server.route(tokenPath, StandInServer::Response{502, {}, "Bad Gateway", 100});
+        {
+            AppDelegate delegate;
+            delegate.handleGetURLEvent(QStringLiteral("quavelin://oauth?code=ABC"));
+        }
+        QTRY_COMPARE(m_server.requests(tokenPath).size(), 1);
+        QTest::qWait(200); // the failure arrives with no delegate to show it
+    }
+};
+
+Q_DECLARE_METATYPE(StandInServer::Response)
+
+QUAVELIN_TEST_MAIN(TestSignInRedirect)
+#include "tst_SignInRedirect.moc"

@@ -1,0 +1,104 @@
+#include "TestMain.h"
+
+#include "StandInServer.h"
+#include "platform/SingleInstance.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QUrlQuery>
+
+#include <memory>
+
+namespace {
+const QString tokenPath = QStringLiteral("/apiv2/oauth2/access_token/");
+
+QStringList exchangedCodes(const StandInServer &server) {
+    QStringList codes;
+    for (const auto &request : server.requests(tokenPath))
+        codes.append(QUrlQuery(QString::fromUtf8(request.body))
+                         .queryItemValue(QStringLiteral("code"), QUrl::FullyDecoded));
+    return codes;
+}
+} // namespace
+
+// Launches of the real application in this test's private home, against the stand-in.
+class TestSingleInstance : public QObject {
+    Q_OBJECT
+    StandInServer m_server;
+    std::vector<std::unique_ptr<QProcess>> m_processes;
+
+    QProcess *launch(const QStringList &arguments) {
+        auto process = std::make_unique<QProcess>();
+        process->setProgram(QStringLiteral(QUAVELIN_BINARY));
+        process->setArguments(arguments);
+        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process->start();
+        m_processes.push_back(std::move(process));
+        return m_processes.back().get();
+    }
+    static bool ended(const QProcess *process) { return process->state() == QProcess::NotRunning; }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_server.listen());
+        // The children inherit this test's private home and offscreen platform.
+        qputenv("QUAVELIN_API_BASE", m_server.baseUrl().toUtf8());
+        qputenv("QUAVELIN_UPDATE_BASE", m_server.baseUrl().toUtf8());
+        m_server.route(tokenPath, StandInServer::Response::json(R"({"error": "invalid_grant"})"));
+    }
+    void cleanup() {
+        for (const auto &process : m_processes) {
+            process->kill();
+            process->waitForFinished();
+        }
+        m_processes.clear();
+    }
+
+    void laterLaunchesHandTheirRedirectToTheRunningCopy() {
+        const QString socket = SingleInstance().socketPath();
+        QVERIFY(!socket.isEmpty());
+        QProcess *running = launch({});
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket), 10000);
+        // Nobody but the user can reach the socket.
+        QCOMPARE(QFileInfo(socket).permissions() &
+                     (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther |
+                      QFile::WriteOther | QFile::ExeOther),
+                 QFile::Permissions());
+
+        QProcess *second = launch({QStringLiteral("quavelin://oauth?code=HANDED&state=x")});
+        QTRY_VERIFY_WITH_TIMEOUT(ended(second), 10000);
+        QCOMPARE(second->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second->exitCode(), 0);
+        QTRY_COMPARE(exchangedCodes(m_server), QStringList{QStringLiteral("HANDED")});
+
+        // Without a redirect a later launch ends too, leaving the running copy alone.
+        QProcess *third = launch({});
+        QTRY_VERIFY_WITH_TIMEOUT(ended(third), 10000);
+        QCOMPARE(third->exitCode(), 0);
+        QCOMPARE(running->state(), QProcess::Running);
+    }
+
+    void aLaunchAfterACrashTakesOverAndHandlesItsOwnRedirect() {
+        const QString socket = SingleInstance().socketPath();
+        QProcess *crashed = launch({});
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket), 10000);
+        crashed->kill(); // leaves its socket file behind
+        QVERIFY(crashed->waitForFinished());
+        QVERIFY(QFileInfo::exists(socket));
+        m_server.clearRequests();
+
+        QProcess *first = launch({QStringLiteral("quavelin://oauth?code=FIRST")});
+        QTRY_COMPARE_WITH_TIMEOUT(exchangedCodes(m_server), QStringList{QStringLiteral("FIRST")},
+                                  10000);
+        QCOMPARE(first->state(), QProcess::Running);
+
+        QProcess *later = launch({QStringLiteral("quavelin://oauth?code=LATER")});
+        QTRY_VERIFY_WITH_TIMEOUT(ended(later), 10000);
+        QCOMPARE(later->exitCode(), 0);
+        QTRY_COMPARE(exchangedCodes(m_server),
+                     (QStringList{QStringLiteral("FIRST"), QStringLiteral("LATER")}));
+    }
+};
+
+QUAVELIN_TEST_MAIN(TestSingleInstance)
+#include "tst_SingleInstance.moc"
