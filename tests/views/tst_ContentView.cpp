@@ -14,6 +14,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QSignalSpy>
 
 #include <memory>
@@ -51,6 +52,7 @@ private slots:
     void errorLineBetweenBarAndList();
     void settingsButtonOpensPreferences();
     void everyShowMakesANewPlayer();
+    void rowPressGoesToThePlayer();
 
 private:
     void makeView(bool isLoading = true);
@@ -218,6 +220,9 @@ void tst_ContentView::screenFollowsTheStoredExpiry() {
     QCOMPARE(m_view->currentScreen(), Screen::Search);
     QVERIFY(m_view->resultsList()->isVisible());
     QVERIFY(!m_view->authorizeView()->isVisible());
+    // Its first page (a short one: no further page) lands before anything below.
+    QTRY_COMPARE(m_view->resultsList()->results().size(), 7);
+    QTRY_VERIFY(!m_results->state().canLoadNextPage);
 
     // Signing out removes it.
     Defaults::Keys::expiresIn.reset();
@@ -309,6 +314,36 @@ void tst_ContentView::everyShowMakesANewPlayer() {
     m_view->show();
     QVERIFY(m_view->player());
     QVERIFY(m_view->player() != first);
+}
+
+void tst_ContentView::rowPressGoesToThePlayer() {
+    const SearchResultItem item = ResultFixtures::pianoPage().at(0);
+    const QString downloadPath = QStringLiteral("/apiv2/sounds/%1/download/").arg(item.id);
+    // The service answers with JSON instead of a sound: the daily limit.
+    StandInServer::Response limit = StandInServer::Response::json(R"({"detail":"throttled"})");
+    limit.delayMs = 200;
+    m_server.route(downloadPath, limit);
+    storeExpiry(13 * hour);
+    makeView();
+    m_view->show();
+    SearchResultsList *list = m_view->resultsList();
+    QTRY_COMPARE(list->results().size(), 7);
+
+    const QPoint pos = list->visualRect(list->model()->index(0, 0)).center();
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, pos, list->viewport()->mapToGlobal(pos), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &event);
+    }
+    QCOMPARE(m_ui->downloadingItemId(), std::optional<qint64>(item.id));
+    QVERIFY(list->isSpinning());
+    QTRY_COMPARE(m_server.requests(downloadPath).size(), 1);
+    QCOMPARE(m_server.requests(downloadPath).first().header("authorization"),
+             QByteArray("Bearer old-access"));
+    QTRY_VERIFY(m_view->errorLabel()->isVisible());
+    QCOMPARE(m_view->errorLabel()->text(),
+             QStringLiteral("You hit the daily download ratelimit =("));
 }
 
 QUAVELIN_TEST_MAIN(tst_ContentView)
