@@ -1,6 +1,7 @@
 #include "TestMain.h"
 #include "platform/DirectorySize.h"
 
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
@@ -75,6 +76,33 @@ private slots:
         QVERIFY(QFile::link(dir.filePath(QStringLiteral("gone")),
                             dir.filePath(QStringLiteral("dangling"))));
         expectAbout(DirectorySize::sizeOnDisk(dir.path()), 1 * MB, 5);
+    }
+
+    // Large folders are measured on several threads; the sum must still be exact. find(1)
+    // reports the same 512-byte blocks for every entry that is not a folder.
+    void manyFilesSumExactlyToWhatFindReports() {
+        QTemporaryDir dir;
+        const QByteArray payload(700, 'x');
+        for (int i = 0; i < 12000; ++i) {
+            QFile f(dir.filePath(i < 9000 ? QStringLiteral("%1.wav").arg(i)
+                                          : QStringLiteral("sub/%1.wav").arg(i)));
+            if (i == 9000)
+                QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("sub"))));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(payload.left(i % 700 + 1));
+        }
+        writeFile(dir.filePath(QStringLiteral("sub/big")), 3 * MB);
+
+        QProcess find;
+        find.start(QStringLiteral("find"),
+                   {dir.path(), QStringLiteral("-mindepth"), QStringLiteral("1"),
+                    QStringLiteral("!"), QStringLiteral("-type"), QStringLiteral("d"),
+                    QStringLiteral("-printf"), QStringLiteral("%b\\n")});
+        QVERIFY(find.waitForFinished());
+        qint64 blocks = 0;
+        for (const QByteArray &line : find.readAllStandardOutput().split('\n'))
+            blocks += line.toLongLong();
+        QCOMPARE(DirectorySize::sizeOnDisk(dir.path()), std::optional<qint64>(blocks * 512));
     }
 
     void theFolderItselfMayBeReachedThroughALink() {
