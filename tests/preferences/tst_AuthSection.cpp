@@ -1,0 +1,175 @@
+#include "TestMain.h"
+
+#include "PreferencesTestKit.h"
+#include "StandInServer.h"
+#include "models/SettingsKeys.h"
+#include "models/UIState.h"
+#include "preferences/AuthSection.h"
+#include "views/Colors.h"
+
+#include <QSignalSpy>
+#include <QUrlQuery>
+
+using namespace PaneDriver;
+namespace Keys = Defaults::Keys;
+
+class TestAuthSection : public QObject {
+    Q_OBJECT
+private:
+    static void signIn(const QDateTime &expiry) {
+        Keys::accessToken.write(QStringLiteral("access-1"));
+        Keys::refreshToken.write(QStringLiteral("refresh-1"));
+        Keys::expiresIn.write(expiry);
+    }
+
+private slots:
+    void init() {
+        Keys::accessToken.reset();
+        Keys::refreshToken.reset();
+        Keys::expiresIn.reset();
+        Keys::clientId.reset();
+    }
+
+    void withoutAnExpiryOnlyTheSignInPromptShows() {
+        UIState ui;
+        AuthSection section(&ui);
+        section.show();
+        QLabel *prompt = label(&section, QStringLiteral("You have not signed in yet my royalty!"));
+        QVERIFY(shows(prompt));
+        QCOMPARE(textColor(prompt), Colors::orange);
+        QVERIFY(shows(button(&section, QStringLiteral("Open Freesound website to sign in"))));
+        QVERIFY(!shows(label(&section, QStringLiteral("You're signed in!"))));
+        QVERIFY(!shows(button(&section, QStringLiteral("Sign out"))));
+        QVERIFY(!shows(button(&section, QStringLiteral("Refresh session"))));
+    }
+
+    void sessionLine_data() {
+        QTest::addColumn<qint64>("offsetSeconds");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("warns");
+        QTest::newRow("a day ahead") << 86400LL << "Your session will expire in 1 day" << false;
+        QTest::newRow("11 and a half hours ahead")
+            << qint64(11.5 * 3600) << "Your session will expire in 11 hours" << false;
+        QTest::newRow("3 days ago") << -3 * 86400LL << "Your session expired 3 days ago" << true;
+        QTest::newRow("equal to now") << 0LL << "Your session expired in 0 seconds" << true;
+    }
+    void sessionLine() {
+        QFETCH(qint64, offsetSeconds);
+        QFETCH(QString, line);
+        QFETCH(bool, warns);
+        // Any stored expiry, past or future, counts as signed in here.
+        signIn(QDateTime::currentDateTime().addSecs(offsetSeconds));
+        UIState ui;
+        AuthSection section(&ui);
+        section.show();
+        QVERIFY(shows(label(&section, QStringLiteral("You're signed in!"))));
+        QVERIFY(!shows(label(&section, QStringLiteral("You have not signed in yet my royalty!"))));
+        QLabel *session = label(&section, line);
+        QVERIFY2(shows(session),
+                 qPrintable(labelStartingWith(&section, QStringLiteral("Your"))->text()));
+        QCOMPARE(textColor(session) == Colors::orange, warns);
+        QVERIFY(shows(button(&section, QStringLiteral("Refresh session"))));
+        QVERIFY(shows(button(&section, QStringLiteral("Sign out"))));
+    }
+
+    void followsTheExpiryWhoeverChangesIt() {
+        UIState ui;
+        AuthSection section(&ui);
+        section.show();
+        QVERIFY(shows(button(&section, QStringLiteral("Open Freesound website to sign in"))));
+        Keys::expiresIn.write(QDateTime::currentDateTime().addSecs(3 * 3600));
+        QVERIFY(shows(label(&section, QStringLiteral("Your session will expire in 3 hours"))));
+        Keys::expiresIn.write(std::nullopt);
+        QVERIFY(shows(button(&section, QStringLiteral("Open Freesound website to sign in"))));
+    }
+
+    void signInOpensTheAuthorizationPageForTheCurrentClientId() {
+        WorkspaceRecorder workspace;
+        UIState ui;
+        AuthSection section(&ui);
+        section.show();
+        Keys::clientId.write(QStringLiteral("MyOwnClient123456789"));
+        click(button(&section, QStringLiteral("Open Freesound website to sign in")));
+        QCOMPARE(workspace.urls.size(), 1);
+        const QUrl url = workspace.urls.first();
+        QCOMPARE(url.path(), QStringLiteral("/apiv2/oauth2/authorize/"));
+        QCOMPARE(QUrlQuery(url).queryItemValue(QStringLiteral("client_id")),
+                 QStringLiteral("MyOwnClient123456789"));
+        QCOMPARE(QUrlQuery(url).queryItemValue(QStringLiteral("response_type")),
+                 QStringLiteral("code"));
+    }
+
+    void signOutForgetsTheTokensInOrderAndClearsTheError() {
+        signIn(QDateTime::currentDateTime().addDays(1));
+        Keys::clientId.write(QStringLiteral("kept"));
+        UIState ui;
+        ui.setErrorMessage(QStringLiteral("an old error"));
+        AuthSection section(&ui);
+        section.show();
+        QSignalSpy changes(&SettingsStore::standard(), &SettingsStore::valueChanged);
+        click(button(&section, QStringLiteral("Sign out")));
+
+        QCOMPARE(ui.errorMessage(), std::nullopt);
+        QCOMPARE(Keys::accessToken.read(), QString());
+        QCOMPARE(Keys::refreshToken.read(), QString());
+        QCOMPARE(Keys::expiresIn.read(), std::nullopt);
+        QVERIFY(!SettingsStore::standard().hasStoredValue(Keys::expiresIn.name()));
+        QCOMPARE(Keys::clientId.read(), QStringLiteral("kept"));
+        QStringList order;
+        for (const auto &change : changes)
+            order << change.first().toString();
+        QCOMPARE(order, (QStringList{Keys::accessToken.name(), Keys::refreshToken.name(),
+                                     Keys::expiresIn.name()}));
+        QVERIFY(shows(button(&section, QStringLiteral("Open Freesound website to sign in"))));
+    }
+
+    void refreshStoresTheNewSessionWhateverTheExpiry() {
+        StandInServer server;
+        QVERIFY(server.listen());
+        qputenv("QUAVELIN_API_BASE", server.baseUrl().toUtf8());
+        server.route(QStringLiteral("/apiv2/oauth2/access_token/"),
+                     StandInServer::Response::json(
+                         R"({"access_token":"access-2","scope":"read write","expires_in":36000,)"
+                         R"("refresh_token":"refresh-2"})"));
+        // Far from expiring: the section refreshes anyway, no twelve-hour rule here.
+        signIn(QDateTime::currentDateTime().addDays(20));
+        UIState ui;
+        ui.setErrorMessage(QStringLiteral("an old error"));
+        AuthSection section(&ui);
+        section.show();
+        click(button(&section, QStringLiteral("Refresh session")));
+        QCOMPARE(ui.errorMessage(), std::nullopt);
+
+        QTRY_COMPARE(Keys::accessToken.read(), QStringLiteral("access-2"));
+        QTRY_VERIFY(shows(label(&section, QStringLiteral("Your session will expire in 10 hours"))));
+        QCOMPARE(Keys::refreshToken.read(), QStringLiteral("refresh-2"));
+        QCOMPARE(server.requests(QStringLiteral("/apiv2/oauth2/access_token/")).size(), 1);
+        QCOMPARE(ui.errorMessage(), std::nullopt);
+        qunsetenv("QUAVELIN_API_BASE");
+    }
+
+    void aFailedRefreshReportsAndKeepsTheOldSession() {
+        StandInServer server;
+        QVERIFY(server.listen());
+        qputenv("QUAVELIN_API_BASE", server.baseUrl().toUtf8());
+        server.route(QStringLiteral("/apiv2/oauth2/access_token/"),
+                     StandInServer::Response::json(R"({"error":"invalid_grant"})", 400));
+        const QDateTime expiry = QDateTime::currentDateTime().addSecs(-3600);
+        signIn(expiry);
+        UIState ui;
+        AuthSection section(&ui);
+        section.show();
+        click(button(&section, QStringLiteral("Refresh session")));
+        QTRY_COMPARE(ui.errorMessage(), std::optional<QString>(UIState::signInErrorText));
+        QCOMPARE(ui.errorMessage()->split(QLatin1Char('\n')),
+                 (QStringList{QStringLiteral("Error loggin in..."),
+                              QStringLiteral("Freesound may have blocked this client.")}));
+        QCOMPARE(Keys::accessToken.read(), QStringLiteral("access-1"));
+        QCOMPARE(Keys::expiresIn.read()->toSecsSinceEpoch(), expiry.toSecsSinceEpoch());
+        QVERIFY(shows(label(&section, QStringLiteral("Your session expired 1 hour ago"))));
+        qunsetenv("QUAVELIN_API_BASE");
+    }
+};
+
+QUAVELIN_TEST_MAIN(TestAuthSection)
+#include "tst_AuthSection.moc"
