@@ -19,6 +19,22 @@ class TestQtMediaPlayer : public QObject {
 
     QString file(const QString &name) const { return m_dir.filePath(name); }
 
+    // A result whose cache file is a copy of `source`.
+    static SearchResultItem cachedResult(qint64 id, const QString &source) {
+        SearchResultItem item;
+        item.id = id;
+        item.name = QFileInfo(source).baseName();
+        item.username = QStringLiteral("jo");
+        item.type = QStringLiteral("wav");
+        const QString path =
+            CacheManager::cacheFolderPath() + QLatin1Char('/') + item.cacheFileName();
+        QDir().mkpath(CacheManager::cacheFolderPath());
+        QFile::remove(path);
+        if (!QFile::copy(source, path))
+            qFatal("cannot put %s in the cache", qPrintable(source));
+        return item;
+    }
+
 private slots:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
@@ -84,14 +100,7 @@ private slots:
     // The whole road: a press on a cached result plays it to the end, the one-second check
     // sees the end and the row returns to idle; a second press plays the same file again.
     void previewPlaysACachedFileToTheEnd() {
-        SearchResultItem item;
-        item.id = 7;
-        item.name = QStringLiteral("Tone");
-        item.username = QStringLiteral("jo");
-        item.type = QStringLiteral("wav");
-        QVERIFY(QDir().mkpath(CacheManager::cacheFolderPath()));
-        QVERIFY(writeSineWav(
-            CacheManager::cacheFolderPath() + QLatin1Char('/') + item.cacheFileName(), 0.5));
+        const SearchResultItem item = cachedResult(7, file(QStringLiteral("tone.wav")));
 
         UIState ui;
         auto *media = new QtMediaPlayer;
@@ -109,15 +118,7 @@ private slots:
     }
 
     void previewOfAFileThatIsNotAudioClearsThePlayingMark() {
-        SearchResultItem item;
-        item.id = 8;
-        item.name = QStringLiteral("Refusal");
-        item.username = QStringLiteral("jo");
-        item.type = QStringLiteral("wav");
-        QVERIFY(QDir().mkpath(CacheManager::cacheFolderPath()));
-        QVERIFY(
-            QFile::copy(file(QStringLiteral("refusal.wav")),
-                        CacheManager::cacheFolderPath() + QLatin1Char('/') + item.cacheFileName()));
+        const SearchResultItem item = cachedResult(8, file(QStringLiteral("refusal.wav")));
 
         UIState ui;
         AudioPlayer player(&ui);

@@ -141,8 +141,8 @@ void StandInServer::send(QTcpSocket *socket, const Response &response) {
     const qint64 toSend = drop    ? qMin(response.dropAfterBytes, length)
                           : stall ? qMin(response.stallAfterBytes, length)
                                   : length;
-    if (response.generatedBodySize < 0) {
-        socket->write(response.body.left(toSend));
+    // After the last byte to send: close, drop, or hold the connection open.
+    const auto endBody = [socket, drop, stall] {
         if (stall) {
             socket->flush();
         } else if (drop) {
@@ -151,13 +151,17 @@ void StandInServer::send(QTcpSocket *socket, const Response &response) {
         } else {
             socket->disconnectFromHost();
         }
+    };
+    if (response.generatedBodySize < 0) {
+        socket->write(response.body.left(toSend));
+        endBody();
         return;
     }
     // Large generated bodies go out a chunk at a time, as the socket drains, so the stand-in
     // itself stays small in memory.
     auto remaining = std::make_shared<qint64>(toSend);
     auto chunk = std::make_shared<QByteArray>(256 * 1024, 'q');
-    auto pump = [socket, remaining, chunk, drop, stall] {
+    auto pump = [socket, remaining, chunk, endBody] {
         while (*remaining > 0 && socket->bytesToWrite() < 4 * chunk->size()) {
             const qint64 n = qMin<qint64>(*remaining, chunk->size());
             socket->write(chunk->constData(), n);
@@ -165,14 +169,7 @@ void StandInServer::send(QTcpSocket *socket, const Response &response) {
         }
         if (*remaining == 0) {
             *remaining = -1;
-            if (stall) {
-                socket->flush();
-            } else if (drop) {
-                socket->flush();
-                socket->abort();
-            } else {
-                socket->disconnectFromHost();
-            }
+            endBody();
         }
     };
     connect(socket, &QTcpSocket::bytesWritten, socket, pump);
