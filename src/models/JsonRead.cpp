@@ -1,5 +1,6 @@
 #include "JsonRead.h"
 
+#include <QHash>
 #include <QJsonDocument>
 #include <QJsonParseError>
 
@@ -43,10 +44,20 @@ bool JsonRead::url(const QJsonValue &v, QUrl *out) {
     if (!v.isString())
         return false;
     const QString text = v.toString();
-    const QUrl url(text, QUrl::StrictMode);
-    if (text.isEmpty() || !url.isValid())
+    if (text.isEmpty())
         return false;
-    *out = url;
+    // Parsing a URL costs about as much as the rest of a result, and the results of a page
+    // share the same few licence addresses.
+    thread_local QHash<QString, QUrl> parsed;
+    auto it = parsed.constFind(text);
+    if (it == parsed.cend()) {
+        if (parsed.size() >= 64)
+            parsed.clear();
+        it = parsed.insert(text, QUrl(text, QUrl::StrictMode));
+    }
+    if (!it->isValid())
+        return false;
+    *out = *it;
     return true;
 }
 

@@ -1,0 +1,336 @@
+#include "StandInServer.h"
+#include "TestMain.h"
+#include "models/FreeSoundAPI.h"
+#include "models/SettingsKeys.h"
+
+#include <QTcpServer>
+
+using namespace Defaults::Keys;
+
+namespace {
+const QString tokenPath = QStringLiteral("/apiv2/oauth2/access_token/");
+const QByteArray goodAnswer = R"({"access_token": "new-access", "scope": "read write",
+    "expires_in": 86399, "refresh_token": "new-refresh"})";
+
+// What one token operation reported.
+struct Outcome {
+    QStringList failures;
+    int completions = 0;
+    bool done() const { return completions + failures.size() > 0; }
+};
+} // namespace
+
+class TestFreeSoundAPITokens : public QObject {
+    Q_OBJECT
+    StandInServer m_server;
+
+    Outcome *refresh() {
+        auto *outcome = new Outcome;
+        m_outcomes.emplace_back(outcome);
+        FreeSoundAPI::refreshAccessToken(
+            [outcome](const FreeSoundAPI::Failure &f) { outcome->failures.append(f); },
+            [outcome] { ++outcome->completions; });
+        return outcome;
+    }
+    Outcome *exchange(const QString &code) {
+        auto *outcome = new Outcome;
+        m_outcomes.emplace_back(outcome);
+        FreeSoundAPI::requestAccessToken(
+            code, [outcome](const FreeSoundAPI::Failure &f) { outcome->failures.append(f); });
+        return outcome;
+    }
+    void storeOldTokens() {
+        accessToken.write(QStringLiteral("old-access"));
+        refreshToken.write(QStringLiteral("old-refresh"));
+        expiresIn.write(QDateTime::fromMSecsSinceEpoch(1700000000000, QTimeZone::utc()));
+    }
+    void verifyOldTokensKept() {
+        QCOMPARE(accessToken.read(), QStringLiteral("old-access"));
+        QCOMPARE(refreshToken.read(), QStringLiteral("old-refresh"));
+        QCOMPARE(expiresIn.read()->toMSecsSinceEpoch(), 1700000000000);
+    }
+    static void verifyExpiry(qint64 secondsFromNow) {
+        const std::optional<QDateTime> expiry = expiresIn.read();
+        QVERIFY(expiry);
+        const qint64 expected = QDateTime::currentSecsSinceEpoch() + secondsFromNow;
+        QVERIFY2(qAbs(expiry->toSecsSinceEpoch() - expected) <= 5,
+                 qPrintable(expiry->toString(Qt::ISODateWithMs)));
+    }
+    std::vector<std::unique_ptr<Outcome>> m_outcomes;
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_server.listen());
+        qputenv("QUAVELIN_API_BASE", m_server.baseUrl().toUtf8());
+    }
+    void init() {
+        m_server.clearRequests();
+        m_server.route(tokenPath, StandInServer::Response::json(goodAnswer));
+        for (const auto *key : {&accessToken, &refreshToken, &clientId, &clientSecret})
+            key->reset();
+        expiresIn.reset();
+    }
+
+    void codeExchangePostsTheFormAndStoresTheTokens() {
+        clientId.write(QStringLiteral("myClientId"));
+        clientSecret.write(QStringLiteral("my secret"));
+        Outcome *outcome = exchange(QStringLiteral("a&b=c+d e/?~:é"));
+        // A code exchange reports only failures; its success shows in the settings.
+        QTRY_COMPARE(accessToken.read(), QStringLiteral("new-access"));
+        QCOMPARE(outcome->failures, QStringList());
+        QCOMPARE(m_server.requests().size(), 1);
+        const StandInServer::Request &sent = m_server.requests().constFirst();
+        QCOMPARE(sent.method, QByteArray("POST"));
+        QCOMPARE(sent.path, tokenPath);
+        QCOMPARE(sent.rawQuery, QByteArray());
+        QCOMPARE(sent.header("content-type"),
+                 QByteArray("application/x-www-form-urlencoded; charset=utf-8"));
+        QCOMPARE(sent.header("authorization"), QByteArray());
+        QCOMPARE(sent.body, QByteArray("client_id=myClientId&client_secret=my%20secret"
+                                       "&code=a%26b%3Dc%2Bd%20e/?~%3A%C3%A9"
+                                       "&grant_type=authorization_code"));
+        QCOMPARE(accessToken.read(), QStringLiteral("new-access"));
+        QCOMPARE(refreshToken.read(), QStringLiteral("new-refresh"));
+        verifyExpiry(86399);
+    }
+
+    void refreshPostsTheStoredTokenAndCompletesAfterStoring() {
+        refreshToken.write(QStringLiteral("r/t+1"));
+        QStringList seenByCompletion;
+        bool failed = false;
+        FreeSoundAPI::refreshAccessToken(
+            [&](const FreeSoundAPI::Failure &) { failed = true; },
+            [&] {
+                seenByCompletion = {accessToken.read(), refreshToken.read()};
+                verifyExpiry(86399);
+            });
+        QTRY_VERIFY(!seenByCompletion.isEmpty());
+        QVERIFY(!failed);
+        QCOMPARE(seenByCompletion,
+                 QStringList({QStringLiteral("new-access"), QStringLiteral("new-refresh")}));
+        QCOMPARE(m_server.requests().constFirst().body,
+                 QByteArray("client_id=") + BuildInfo::clientId + "&client_secret=" +
+                     BuildInfo::clientSecret + "&grant_type=refresh_token&refresh_token=r/t%2B1");
+    }
+
+    // Signed out or never signed in: the form still goes out, with an empty refresh token, and
+    // the service's error answer is a failure.
+    void anEmptyRefreshTokenIsStillSent() {
+        m_server.route(tokenPath,
+                       StandInServer::Response::json(R"({"error": "invalid_grant"})", 400));
+        Outcome *outcome = refresh();
+        QTRY_VERIFY(outcome->done());
+        QCOMPARE(outcome->failures.size(), 1);
+        QCOMPARE(outcome->completions, 0);
+        QVERIFY(m_server.requests().constFirst().body.endsWith("&refresh_token="));
+        QCOMPARE(expiresIn.read(), std::nullopt);
+    }
+
+    // Judged by the body alone; a failure stores nothing and skips the completion.
+    void answers_data() {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<bool>("success");
+        QTest::newRow("200 tokens") << 200 << goodAnswer << true;
+        QTest::newRow("400 with all keys") << 400 << goodAnswer << true;
+        QTest::newRow("error beside all keys")
+            << 200 << QByteArray(R"({"error": "x", "access_token": "new-access", "scope": "s",
+                "expires_in": 86399, "refresh_token": "new-refresh"})")
+            << true;
+        QTest::newRow("error null beside all keys")
+            << 200 << QByteArray(R"({"error": null, "access_token": "new-access", "scope": "s",
+                "expires_in": 86399.0, "refresh_token": "new-refresh", "other": 1})")
+            << true;
+        QTest::newRow("error of the wrong kind")
+            << 200 << QByteArray(R"({"error": 3, "access_token": "a", "scope": "s",
+                "expires_in": 1, "refresh_token": "r"})")
+            << false;
+        QTest::newRow("200 without refresh_token")
+            << 200 << QByteArray(R"({"access_token": "a", "scope": "s", "expires_in": 1})")
+            << false;
+        QTest::newRow("service error document")
+            << 401 << QByteArray(R"({"error": "invalid_client"})") << false;
+        QTest::newRow("access_token null")
+            << 200 << QByteArray(R"({"access_token": null, "scope": "s", "expires_in": 1,
+                "refresh_token": "r"})")
+            << false;
+        QTest::newRow("scope missing")
+            << 200 << QByteArray(R"({"access_token": "a", "expires_in": 1, "refresh_token": "r"})")
+            << false;
+        QTest::newRow("expires_in as text")
+            << 200 << QByteArray(R"({"access_token": "a", "scope": "s", "expires_in": "3600",
+                "refresh_token": "r"})")
+            << false;
+        QTest::newRow("expires_in fraction")
+            << 200 << QByteArray(R"({"access_token": "a", "scope": "s", "expires_in": 1.5,
+                "refresh_token": "r"})")
+            << false;
+        QTest::newRow("not JSON") << 502 << QByteArray("<html>Bad gateway</html>") << false;
+        QTest::newRow("empty body") << 200 << QByteArray() << false;
+    }
+    void answers() {
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(bool, success);
+        m_server.route(tokenPath, StandInServer::Response::json(body, status));
+        storeOldTokens();
+        Outcome *refreshed = refresh();
+        QTRY_VERIFY(refreshed->done());
+        if (success) {
+            QCOMPARE(refreshed->completions, 1);
+            QCOMPARE(refreshed->failures, QStringList());
+            QCOMPARE(accessToken.read(), QStringLiteral("new-access"));
+            QCOMPARE(refreshToken.read(), QStringLiteral("new-refresh"));
+            verifyExpiry(86399);
+        } else {
+            QCOMPARE(refreshed->completions, 0);
+            QCOMPARE(refreshed->failures.size(), 1);
+            verifyOldTokensKept();
+        }
+
+        // The code exchange handles answers the same way.
+        storeOldTokens();
+        Outcome *exchanged = exchange(QStringLiteral("code"));
+        if (success) {
+            QTRY_COMPARE(accessToken.read(), QStringLiteral("new-access"));
+            QCOMPARE(refreshToken.read(), QStringLiteral("new-refresh"));
+            verifyExpiry(86399);
+            QCOMPARE(exchanged->failures, QStringList());
+        } else {
+            QTRY_COMPARE(exchanged->failures.size(), 1);
+            verifyOldTokensKept();
+        }
+    }
+
+    void transportFailuresReachOnFailure() {
+        storeOldTokens();
+        StandInServer::Response dropped = StandInServer::Response::json(goodAnswer);
+        dropped.dropAfterBytes = 10;
+        m_server.route(tokenPath, dropped);
+        Outcome *droppedOutcome = refresh();
+        QTRY_VERIFY(droppedOutcome->done());
+        QCOMPARE(droppedOutcome->failures.size(), 1);
+
+        QTcpServer closed; // a port nothing listens on any more
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        qputenv("QUAVELIN_API_BASE",
+                QStringLiteral("http://127.0.0.1:%1").arg(closed.serverPort()).toUtf8());
+        closed.close();
+        Outcome *refused = exchange(QStringLiteral("code"));
+        qputenv("QUAVELIN_API_BASE", m_server.baseUrl().toUtf8());
+        QTRY_VERIFY(refused->done());
+        QCOMPARE(refused->failures.size(), 1);
+        QCOMPARE(refused->completions, 0);
+        verifyOldTokensKept();
+    }
+
+    void theExpiryFollowsExpiresIn_data() {
+        QTest::addColumn<QByteArray>("expiresIn");
+        QTest::addColumn<qint64>("secondsFromNow"); // -1: no expiry stored
+        QTest::newRow("zero") << QByteArray("0") << qint64(0);
+        QTest::newRow("negative") << QByteArray("-100") << qint64(-100);
+        QTest::newRow("beyond any calendar") << QByteArray("9223372036854775807") << qint64(-1);
+    }
+    void theExpiryFollowsExpiresIn() {
+        QFETCH(QByteArray, expiresIn);
+        QFETCH(qint64, secondsFromNow);
+        storeOldTokens();
+        m_server.route(tokenPath, StandInServer::Response::json(
+                                      R"({"access_token": "a", "scope": "s", "expires_in": )" +
+                                      expiresIn + R"(, "refresh_token": "r"})"));
+        Outcome *outcome = refresh();
+        QTRY_VERIFY(outcome->done());
+        QCOMPARE(outcome->completions, 1);
+        QCOMPARE(accessToken.read(), QStringLiteral("a"));
+        if (secondsFromNow < 0 && expiresIn.startsWith('9'))
+            QCOMPARE(Defaults::Keys::expiresIn.read(), std::nullopt);
+        else
+            verifyExpiry(secondsFromNow);
+    }
+
+    void settingsAreReadAtEachCall() {
+        clientId.write(QStringLiteral("first"));
+        Outcome *a = refresh();
+        clientId.write(QStringLiteral("second"));
+        Outcome *b = refresh();
+        QTRY_VERIFY(a->done() && b->done());
+        QStringList ids;
+        for (const auto &r : m_server.requests())
+            ids.append(QString::fromUtf8(r.body.split('&').constFirst()));
+        ids.sort();
+        QCOMPARE(ids, QStringList(
+                          {QStringLiteral("client_id=first"), QStringLiteral("client_id=second")}));
+    }
+
+    // Both refreshes go out; each answer is handled on its own and the successful one stays.
+    void overlappingRefreshesAreHandledEachOnItsOwn() {
+        refreshToken.write(QStringLiteral("same"));
+        int answered = 0;
+        m_server.route(tokenPath, [&answered](const StandInServer::Request &) {
+            StandInServer::Response r = StandInServer::Response::json(
+                answered++ == 0 ? goodAnswer : QByteArray(R"({"error": "invalid_grant"})"), 400);
+            r.delayMs = answered == 1 ? 0 : 100;
+            return r;
+        });
+        Outcome *first = refresh();
+        Outcome *second = refresh();
+        QTRY_VERIFY(first->done() && second->done());
+        QCOMPARE(m_server.requests().size(), 2);
+        for (const auto &r : m_server.requests())
+            QVERIFY(r.body.endsWith("refresh_token=same"));
+        QCOMPARE(first->completions + second->completions, 1);
+        QCOMPARE(first->failures.size() + second->failures.size(), 1);
+        QCOMPARE(accessToken.read(), QStringLiteral("new-access"));
+    }
+
+    void signOutResetsTheTokensInOrder() {
+        storeOldTokens();
+        clientId.write(QStringLiteral("kept"));
+        QStringList changed;
+        QObject context;
+        connect(&SettingsStore::standard(), &SettingsStore::valueChanged, &context,
+                [&](const QString &name) { changed.append(name); });
+        FreeSoundAPI::signOut();
+        QCOMPARE(changed,
+                 QStringList({QStringLiteral("accessToken"), QStringLiteral("refreshToken"),
+                              QStringLiteral("expiresIn")}));
+        QCOMPARE(accessToken.read(), QString());
+        QCOMPARE(refreshToken.read(), QString());
+        QCOMPARE(expiresIn.read(), std::nullopt);
+        QVERIFY(!SettingsStore::standard().hasStoredValue(QStringLiteral("expiresIn")));
+        QCOMPARE(clientId.read(), QStringLiteral("kept"));
+        QVERIFY(m_server.requests().isEmpty()); // nothing is sent to the service
+    }
+
+    // Mended: an answer that arrives after "Sign out" must not sign the user in again. The
+    // request ends with its failure instead, so whoever waits for it stops waiting.
+    void answersAfterSignOutStoreNothing_data() {
+        QTest::addColumn<bool>("isRefresh");
+        QTest::newRow("code exchange") << false;
+        QTest::newRow("refresh") << true;
+    }
+    void answersAfterSignOutStoreNothing() {
+        QFETCH(bool, isRefresh);
+        storeOldTokens();
+        StandInServer::Response slow = StandInServer::Response::json(goodAnswer);
+        slow.delayMs = 150;
+        m_server.route(tokenPath, slow);
+        Outcome *outcome = isRefresh ? refresh() : exchange(QStringLiteral("code"));
+        QTRY_COMPARE(m_server.requests().size(), 1);
+        FreeSoundAPI::signOut();
+        QTRY_VERIFY(outcome->done());
+        QCOMPARE(outcome->completions, 0);
+        QCOMPARE(outcome->failures.size(), 1);
+        QCOMPARE(accessToken.read(), QString());
+        QCOMPARE(refreshToken.read(), QString());
+        QCOMPARE(expiresIn.read(), std::nullopt);
+
+        // A sign-in started after the sign-out counts again.
+        Outcome *again = isRefresh ? refresh() : exchange(QStringLiteral("code"));
+        QTRY_COMPARE(accessToken.read(), QStringLiteral("new-access"));
+        QCOMPARE(again->failures, QStringList());
+    }
+};
+
+QUAVELIN_TEST_MAIN(TestFreeSoundAPITokens)
+#include "tst_FreeSoundAPITokens.moc"
