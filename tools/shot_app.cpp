@@ -1,0 +1,61 @@
+// Grabs a PNG of the whole main window as launched (menu bar and main view) and of its open
+// menu into the folder given as argument. The services are a local stand-in.
+#include "SearchPageJson.h"
+#include "StandInServer.h"
+#include "TestMain.h"
+
+#include "app/AppDelegate.h"
+#include "app/MainWindow.h"
+#include "models/SettingsKeys.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+
+#include <cstdio>
+
+namespace {
+void save(QWidget *widget, const QString &folder, const QString &name) {
+    const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");
+    if (!widget->grab().save(path))
+        std::fprintf(stderr, "could not save %s\n", qPrintable(path));
+    else
+        std::printf("%s\n", qPrintable(path));
+}
+} // namespace
+
+int main(int argc, char **argv) {
+    TestEnvironment::isolate();
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+        return 2;
+    }
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(folder);
+    StandInServer server;
+    if (!server.listen())
+        return 1;
+    server.route(QStringLiteral("/apiv2/search/text/"),
+                 StandInServer::Response::json(searchPageJson(15)));
+    qputenv("QUAVELIN_API_BASE", server.baseUrl().toUtf8());
+    qputenv("QUAVELIN_UPDATE_BASE", server.baseUrl().toUtf8());
+    Defaults::Keys::checkUpdatesAutomatically.write(false);
+    Defaults::Keys::expiresIn.write(QDateTime::currentDateTime().addDays(1));
+
+    AppDelegate delegate;
+    delegate.applicationDidFinishLaunching();
+    MainWindow *window = delegate.window();
+    if (!QTest::qWaitForWindowExposed(window))
+        return 1;
+    QTest::qWait(1500); // the first page arrives through the search throttle
+    save(window, folder, QStringLiteral("app-window"));
+
+    QMenu *menu = window->menuBar()->findChild<QMenu *>();
+    window->menuBar()->setActiveAction(menu->menuAction());
+    QTest::qWait(300);
+    save(menu, folder, QStringLiteral("app-menu"));
+    return 0;
+}
