@@ -197,6 +197,10 @@ private slots:
             << "wav"
             << QStringLiteral("123456789_%1_jo_doe.wav")
                    .arg(QString(255 - QStringLiteral("123456789__jo_doe.wav").size(), 'n'));
+        QTest::newRow("user name alone too long: name dropped, user name shortened")
+            << qint64(1) << "Bell" << QString(300, 'u') << "wav"
+            << QStringLiteral("1__%1.wav")
+                   .arg(QString(255 - QStringLiteral("1__.wav").size(), 'u'));
         QTest::newRow("too long after filtering only counts kept characters")
             << qint64(7) << QString(300, ' ') + QStringLiteral("ok") << "jo"
             << "wav"
@@ -416,6 +420,20 @@ private slots:
                                                   : QStringList());
         if (earlierFile)
             QCOMPARE(readFile(m_destination), QByteArray("GOOD"));
+    }
+
+    // The service hands the file out through a redirect to where it is stored.
+    void followsARedirectToTheFile() {
+        Response redirect = answer(302, {}, "moved");
+        redirect.headers = {{"Location", "/files/42.wav"}};
+        m_server.route(soundPath, redirect);
+        m_server.route(QStringLiteral("/files/42.wav"), answer(200, "audio/wav", "RIFFfile"));
+
+        CacheManager cache;
+        auto outcome = startDownload(cache, m_destination, soundUrl());
+        QTRY_COMPARE(outcome->completions, 1);
+        QCOMPARE(readFile(m_destination), QByteArray("RIFFfile"));
+        QCOMPARE(m_server.requests(QStringLiteral("/files/42.wav")).size(), 1);
     }
 
     void failureToStoreIsAFailure() {
