@@ -34,6 +34,17 @@ private slots:
         QVERIFY(QFile::permissions(path) & QFileDevice::ReadOwner);
     }
 
+    // The file holds tokens: it is never readable by others, not even before the first save.
+    void aNewStoreFileIsPrivateFromTheStart() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("new/s.conf"));
+        SettingsStore store(path);
+        QVERIFY(QFile::exists(path));
+        QCOMPARE(QFile::permissions(path) & ~(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                              QFileDevice::ReadUser | QFileDevice::WriteUser),
+                 QFileDevice::Permissions());
+    }
+
     void announcesEveryWriteResetAndRemoval() {
         QTemporaryDir dir;
         SettingsStore store(dir.filePath(QStringLiteral("s.conf")));
@@ -100,6 +111,9 @@ private slots:
         const Defaults::Key<std::optional<QDateTime>> date(QStringLiteral("d"), std::nullopt,
                                                            &store);
         QCOMPARE(date.read()->toMSecsSinceEpoch(), when.toMSecsSinceEpoch());
+        // Dates lie in the file as UTC timestamps with milliseconds.
+        QCOMPARE(QSettings(path, QSettings::IniFormat).value(QStringLiteral("d")).toString(),
+                 QStringLiteral("2025-12-09T20:31:38.123+00:00"));
         date.write(std::nullopt);
         QVERIFY(!store.hasStoredValue(QStringLiteral("d")));
         QCOMPARE(date.read(), std::nullopt);
