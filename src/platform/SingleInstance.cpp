@@ -1,18 +1,22 @@
 #include "SingleInstance.h"
 
-#include <QDataStream>
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QStandardPaths>
+#include <QTimer>
+#include <QUrl>
 
+// The hand-off is plain text: one line per argument, ":" and the argument percent-encoded (so it
+// holds no line break), then an empty line; the running copy answers with one byte.
 namespace {
 // A launch passes a handful of short texts; anything longer is not one of ours.
 constexpr qint64 maximumMessageSize = 64 * 1024;
 constexpr char acknowledgement = 'A';
-constexpr QDataStream::Version streamVersion = QDataStream::Qt_6_0;
+constexpr char argumentMark = ':';
+constexpr int connectionLifetimeMs = 30 * 1000;
 } // namespace
 
 SingleInstance::SingleInstance(const QString &name, QObject *parent)
@@ -57,9 +61,9 @@ bool SingleInstance::handOff(const QStringList &arguments, int timeoutMs, bool *
         return false; // nobody listens (no socket file, or one left by a copy that crashed)
 
     QByteArray message;
-    QDataStream out(&message, QIODevice::WriteOnly);
-    out.setVersion(streamVersion);
-    out << arguments;
+    for (const QString &argument : arguments)
+        message += argumentMark + QUrl::toPercentEncoding(argument) + '\n';
+    message += '\n';
     socket.write(message);
 
     QElapsedTimer clock;
@@ -92,8 +96,13 @@ bool SingleInstance::listen() {
     }
     connect(m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *socket = m_server->nextPendingConnection()) {
-            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
+                m_messages.remove(socket);
+                socket->deleteLater();
+            });
             connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
+            // A launch says what it has to say at once; a connection left open is dropped.
+            QTimer::singleShot(connectionLifetimeMs, socket, &QLocalSocket::abort);
             readFrom(socket);
         }
     });
@@ -101,21 +110,25 @@ bool SingleInstance::listen() {
 }
 
 void SingleInstance::readFrom(QLocalSocket *socket) {
-    if (socket->bytesAvailable() > maximumMessageSize) {
+    Message &message = m_messages[socket];
+    while (socket->canReadLine()) {
+        QByteArray line = socket->readLine();
+        message.size += line.size();
+        line.chop(1);
+        if (line.isEmpty()) {
+            const QStringList arguments = std::exchange(message.arguments, {});
+            message.size = 0;
+            socket->putChar(acknowledgement);
+            socket->flush();
+            emit argumentsReceived(arguments);
+            continue;
+        }
+        if (line.front() != argumentMark || message.size > maximumMessageSize) {
+            socket->abort(); // not one of ours
+            return;
+        }
+        message.arguments.append(QString::fromUtf8(QByteArray::fromPercentEncoding(line.mid(1))));
+    }
+    if (message.size + socket->bytesAvailable() > maximumMessageSize)
         socket->abort();
-        return;
-    }
-    QDataStream in(socket);
-    in.setVersion(streamVersion);
-    in.startTransaction();
-    QStringList arguments;
-    in >> arguments;
-    if (!in.commitTransaction()) {
-        if (in.status() == QDataStream::ReadCorruptData)
-            socket->abort();
-        return; // incomplete: wait for the rest
-    }
-    socket->putChar(acknowledgement);
-    socket->flush();
-    emit argumentsReceived(arguments);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -46,6 +47,13 @@ private:
     bool listen();
     void readFrom(QLocalSocket *socket);
 
+    // What a connection has sent of its message so far.
+    struct Message {
+        QStringList arguments;
+        qint64 size = 0;
+    };
+
     QString m_name;
     QLocalServer *m_server = nullptr;
+    QHash<QLocalSocket *, Message> m_messages;
 };

@@ -4,6 +4,7 @@
 #include "platform/SingleInstance.h"
 
 #include <QFileInfo>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QUrlQuery>
 
@@ -75,6 +76,25 @@ private slots:
         QProcess *third = launch({});
         QTRY_VERIFY_WITH_TIMEOUT(ended(third), 10000);
         QCOMPARE(third->exitCode(), 0);
+        QCOMPARE(running->state(), QProcess::Running);
+
+        // Whatever else reaches the socket is dropped, and the running copy carries on.
+        for (const QByteArray &junk :
+             {QByteArray("GET / HTTP/1.1\r\n\r\n"), QByteArray(200 * 1024, 'x'),
+              QByteArray("\xff\xff\xff\xf0\x00\x01\n", 7)}) {
+            QLocalSocket intruder;
+            intruder.connectToServer(socket);
+            QVERIFY(intruder.waitForConnected(5000));
+            intruder.write(junk);
+            QVERIFY(intruder.waitForBytesWritten(5000));
+            QTRY_COMPARE(intruder.state(), QLocalSocket::UnconnectedState);
+            QVERIFY(intruder.readAll().isEmpty());
+        }
+        QProcess *fourth = launch({QStringLiteral("quavelin://oauth?code=STILL")});
+        QTRY_VERIFY_WITH_TIMEOUT(ended(fourth), 10000);
+        QCOMPARE(fourth->exitCode(), 0);
+        QTRY_COMPARE(exchangedCodes(m_server),
+                     (QStringList{QStringLiteral("HANDED"), QStringLiteral("STILL")}));
         QCOMPARE(running->state(), QProcess::Running);
     }
 
