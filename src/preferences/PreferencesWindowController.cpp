@@ -51,6 +51,8 @@ void PreferencesWindowController::show() {
         build();
     if (m_selected < 0 && !m_panes.isEmpty())
         select(0);
+    if (!m_window->focusWidget())
+        m_window->setFocus();
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
@@ -77,6 +79,9 @@ void PreferencesWindowController::build() {
     m_window->setObjectName(QStringLiteral("PreferencesWindow"));
     m_window->setPalette(Colors::darkPalette());
     m_window->setAutoFillBackground(true);
+    // The window itself holds the focus at first, so that no button looks like the default
+    // one; Tab moves into the panes.
+    m_window->setFocusPolicy(Qt::ClickFocus);
 
     m_windowLayout = new QVBoxLayout(m_window);
     m_windowLayout->setContentsMargins(0, 0, 0, 0);

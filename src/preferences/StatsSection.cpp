@@ -84,8 +84,16 @@ StatsSection::StatsSection(double contentWidth, QWidget *parent)
     donationRow->addWidget(m_donation, 0, Qt::AlignLeft);
     layout->addLayout(donationRow);
 
-    Defaults::Keys::filesDownloaded.observe(this, [this] { redraw(); });
-    redraw();
+    m_sizeNumber->setText(QStringLiteral("..."));
+    m_sizeUnit->setText(QStringLiteral(" "));
+    m_count->setText(QString::number(Defaults::Keys::filesDownloaded.read()));
+    m_donation->setVisible(showsDonation(Defaults::Keys::filesDownloaded.read()));
+    // The folder is measured only for a section on screen: when it is shown, and when the
+    // count changes while it is.
+    Defaults::Keys::filesDownloaded.observe(this, [this] {
+        if (isVisible())
+            redraw();
+    });
 }
 
 StatsSection::SizeParts StatsSection::splitSizeText(const QString &text) {

@@ -8,7 +8,8 @@ class QLabel;
 
 // How many sounds the user has downloaded and how much room the cache folder takes, with a way
 // to open the folder, and the donation note once more than 100 files have been downloaded.
-// The folder is measured afresh each time the section is shown and whenever the count changes.
+// The folder is measured afresh each time the section is shown and whenever the count changes
+// while it is shown.
 class StatsSection : public QWidget {
     Q_OBJECT
 public:

@@ -1,6 +1,7 @@
 #include "TestMain.h"
 
 #include "PreferencesTestKit.h"
+#include "StandInServer.h"
 #include "models/SettingsKeys.h"
 #include "models/UIState.h"
 #include "preferences/AdvancedPreferenceView.h"
@@ -108,6 +109,7 @@ private slots:
         PreferencesWindowController controller(&ui);
         controller.show();
         QWidget *window = controller.window();
+        settle();
         const QSize generalSize = window->size();
 
         action(controller, QStringLiteral("advanced"))->trigger();
@@ -156,6 +158,38 @@ private slots:
         settle();
         QCOMPARE(general->randomCompliment(), compliment);
         QVERIFY(shows(label(general, compliment)));
+    }
+
+    // The General pane comes into view on opening and on switching back to it; each time the
+    // automatic check runs by its rule.
+    void theGeneralPaneChecksForUpdatesEachTimeItComesIntoView() {
+        StandInServer server;
+        QVERIFY(server.listen());
+        qputenv("QUAVELIN_UPDATE_BASE", server.baseUrl().toUtf8());
+        const QString path = QStringLiteral("/api/checkupdate");
+        server.route(path, StandInServer::Response::json(R"({"isUpdateAvailable":true})"));
+        Keys::checkUpdatesAutomatically.write(true);
+        Keys::lastUpdateCheck.reset();
+        UIState ui;
+        PreferencesWindowController controller(&ui);
+        controller.show();
+        QTRY_VERIFY(ui.isUpdateAvailable());
+        QCOMPARE(server.requests(path).size(), 1);
+        QVERIFY(shows(label(controller.window(), QStringLiteral("New version available!"))));
+
+        // Back within the hour: no check is due, and the banner comes down.
+        controller.show(QStringLiteral("advanced"));
+        controller.show(QStringLiteral("general"));
+        QCOMPARE(ui.isUpdateAvailable(), false);
+        QVERIFY(!shows(label(controller.window(), QStringLiteral("New version available!"))));
+
+        controller.window()->close();
+        Keys::lastUpdateCheck.write(QDateTime::currentDateTime().addSecs(-2 * 3600));
+        controller.show();
+        QTRY_COMPARE(server.requests(path).size(), 2);
+        QTRY_VERIFY(ui.isUpdateAvailable());
+        settle();
+        qunsetenv("QUAVELIN_UPDATE_BASE");
     }
 
     void complimentsAreDrawnFromTheFiveLines() {
