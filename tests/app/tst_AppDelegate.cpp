@@ -2,6 +2,7 @@
 
 #include "SearchPageJson.h"
 #include "StandInServer.h"
+#include "TokenEndpoint.h"
 #include "app/AppDelegate.h"
 #include "app/MainViewViewController.h"
 #include "app/MainWindow.h"
@@ -16,12 +17,10 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QTimer>
-#include <QUrlQuery>
 
 using namespace Defaults::Keys;
 
 namespace {
-const QString tokenPath = QStringLiteral("/apiv2/oauth2/access_token/");
 const QString updatePath = QStringLiteral("/api/checkupdate");
 const QString frameKey = QStringLiteral("Main Window");
 
@@ -45,14 +44,6 @@ QAction *menuAction(const MainWindow *window, const QString &text) {
     return nullptr;
 }
 
-int refreshRequests(const StandInServer &server) {
-    int count = 0;
-    for (const auto &request : server.requests(tokenPath))
-        count +=
-            QUrlQuery(QString::fromUtf8(request.body))
-                .queryItemValue(QStringLiteral("grant_type")) == QStringLiteral("refresh_token");
-    return count;
-}
 } // namespace
 
 class TestAppDelegate : public QObject {
@@ -83,7 +74,8 @@ private slots:
     }
     void init() {
         m_server.clearRequests();
-        m_server.route(tokenPath, StandInServer::Response::json(R"({"error": "invalid_grant"})"));
+        m_server.route(TokenEndpoint::path,
+                       StandInServer::Response::json(R"({"error": "invalid_grant"})"));
         SettingsStore::standard().remove(frameKey);
         checkUpdatesAutomatically.write(false);
         lastUpdateCheck.reset();
@@ -176,7 +168,7 @@ private slots:
         QTRY_VERIFY(m_delegate->mainViewDelegate()->window() == window);
         // The main view checks the token at launch; the launch's own activation adds nothing.
         QTest::qWait(200);
-        const int atLaunch = refreshRequests(m_server);
+        const qsizetype atLaunch = TokenEndpoint::refreshRequests(m_server);
         QCOMPARE(atLaunch, refreshesAtLaunch);
 
         QWidget other;
@@ -185,9 +177,9 @@ private slots:
         QTRY_VERIFY(other.isActiveWindow());
         window->activateWindow();
         QTRY_VERIFY(window->isActiveWindow());
-        QTRY_COMPARE(refreshRequests(m_server), atLaunch + refreshesPerActivation);
+        QTRY_COMPARE(TokenEndpoint::refreshRequests(m_server), atLaunch + refreshesPerActivation);
         QTest::qWait(200);
-        QCOMPARE(refreshRequests(m_server), atLaunch + refreshesPerActivation);
+        QCOMPARE(TokenEndpoint::refreshRequests(m_server), atLaunch + refreshesPerActivation);
     }
 
     void menuOpensPreferencesOnceAndTheCacheFolder() {

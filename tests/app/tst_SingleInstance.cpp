@@ -1,26 +1,14 @@
 #include "TestMain.h"
 
 #include "StandInServer.h"
+#include "TokenEndpoint.h"
 #include "platform/SingleInstance.h"
 
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QProcess>
-#include <QUrlQuery>
 
 #include <memory>
-
-namespace {
-const QString tokenPath = QStringLiteral("/apiv2/oauth2/access_token/");
-
-QStringList exchangedCodes(const StandInServer &server) {
-    QStringList codes;
-    for (const auto &request : server.requests(tokenPath))
-        codes.append(QUrlQuery(QString::fromUtf8(request.body))
-                         .queryItemValue(QStringLiteral("code"), QUrl::FullyDecoded));
-    return codes;
-}
-} // namespace
 
 // Launches of the real application in this test's private home, against the stand-in.
 class TestSingleInstance : public QObject {
@@ -45,7 +33,8 @@ private slots:
         // The children inherit this test's private home and offscreen platform.
         qputenv("QUAVELIN_API_BASE", m_server.baseUrl().toUtf8());
         qputenv("QUAVELIN_UPDATE_BASE", m_server.baseUrl().toUtf8());
-        m_server.route(tokenPath, StandInServer::Response::json(R"({"error": "invalid_grant"})"));
+        m_server.route(TokenEndpoint::path,
+                       StandInServer::Response::json(R"({"error": "invalid_grant"})"));
     }
     void cleanup() {
         for (const auto &process : m_processes) {
@@ -70,7 +59,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(ended(second), 10000);
         QCOMPARE(second->exitStatus(), QProcess::NormalExit);
         QCOMPARE(second->exitCode(), 0);
-        QTRY_COMPARE(exchangedCodes(m_server), QStringList{QStringLiteral("HANDED")});
+        QTRY_COMPARE(TokenEndpoint::exchangedCodes(m_server),
+                     QStringList{QStringLiteral("HANDED")});
 
         // Without a redirect a later launch ends too, leaving the running copy alone.
         QProcess *third = launch({});
@@ -93,7 +83,7 @@ private slots:
         QProcess *fourth = launch({QStringLiteral("quavelin://oauth?code=STILL")});
         QTRY_VERIFY_WITH_TIMEOUT(ended(fourth), 10000);
         QCOMPARE(fourth->exitCode(), 0);
-        QTRY_COMPARE(exchangedCodes(m_server),
+        QTRY_COMPARE(TokenEndpoint::exchangedCodes(m_server),
                      (QStringList{QStringLiteral("HANDED"), QStringLiteral("STILL")}));
         QCOMPARE(running->state(), QProcess::Running);
     }
@@ -108,14 +98,14 @@ private slots:
         m_server.clearRequests();
 
         QProcess *first = launch({QStringLiteral("quavelin://oauth?code=FIRST")});
-        QTRY_COMPARE_WITH_TIMEOUT(exchangedCodes(m_server), QStringList{QStringLiteral("FIRST")},
-                                  10000);
+        QTRY_COMPARE_WITH_TIMEOUT(TokenEndpoint::exchangedCodes(m_server),
+                                  QStringList{QStringLiteral("FIRST")}, 10000);
         QCOMPARE(first->state(), QProcess::Running);
 
         QProcess *later = launch({QStringLiteral("quavelin://oauth?code=LATER")});
         QTRY_VERIFY_WITH_TIMEOUT(ended(later), 10000);
         QCOMPARE(later->exitCode(), 0);
-        QTRY_COMPARE(exchangedCodes(m_server),
+        QTRY_COMPARE(TokenEndpoint::exchangedCodes(m_server),
                      (QStringList{QStringLiteral("FIRST"), QStringLiteral("LATER")}));
     }
 };
