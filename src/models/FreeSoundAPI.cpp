@@ -52,8 +52,12 @@ void handleTokenResponse(QNetworkReply *reply, quint64 signOutsAtRequest,
     using namespace Defaults::Keys;
     accessToken.write(answer->access_token);
     refreshToken.write(answer->refresh_token);
+    // An expiry past what a date can hold (or what the settings file can write: four-digit
+    // years) is no date: none is stored.
     const QDateTime expiry = QDateTime::currentDateTimeUtc().addSecs(answer->expires_in);
-    expiresIn.write(expiry.isValid() ? std::optional<QDateTime>(expiry) : std::nullopt);
+    const bool storable =
+        expiry.isValid() && expiry.date().year() >= 1 && expiry.date().year() <= 9999;
+    expiresIn.write(storable ? std::optional<QDateTime>(expiry) : std::nullopt);
     if (completion)
         completion();
 }
