@@ -4,6 +4,7 @@
 
 Throttle::Throttle(std::chrono::milliseconds interval, QObject *parent) : QObject(parent) {
     m_timer.setSingleShot(true);
+    m_timer.setTimerType(Qt::PreciseTimer);
     m_timer.setInterval(interval);
     connect(&m_timer, &QTimer::timeout, this, &Throttle::release);
 }

@@ -239,7 +239,7 @@ private slots:
         clock.start();
         m.fetchNextPageIfPossible();
         QTRY_COMPARE(m_server.requests().size(), 1);
-        QTest::qWait(600);
+        QTest::qWait(500);
         QCOMPARE(changes.count(), 0); // answered long ago, still held
         QTRY_COMPARE_WITH_TIMEOUT(changes.count(), 3, 3000);
         QVERIFY(clock.elapsed() >= 950);
