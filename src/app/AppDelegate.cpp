@@ -129,7 +129,11 @@ void AppDelegate::applicationDidFinishLaunching() {
     m_window->activateWindow();
     attachWindowDelegate();
 
-    Defaults::Keys::filesDownloaded.write(CacheManager::countCachedFiles());
+    // Mostly the count has not changed since the last run; rewriting the settings file then
+    // would only delay the first paint.
+    const qint64 cachedFiles = CacheManager::countCachedFiles();
+    if (Defaults::Keys::filesDownloaded.read() != cachedFiles)
+        Defaults::Keys::filesDownloaded.write(cachedFiles);
     QuavelinAPI::checkUpdateIfDue(m_uiState);
 
     if (!m_launchArguments.isEmpty())
