@@ -169,6 +169,32 @@ private slots:
         QVERIFY(shows(label(&section, QStringLiteral("Your session expired 1 hour ago"))));
         qunsetenv("QUAVELIN_API_BASE");
     }
+
+    // An answer still on its way when the user signs out neither signs them in again nor
+    // reports a failed sign-in.
+    void signingOutDuringARefreshStaysSignedOutAndQuiet() {
+        StandInServer server;
+        QVERIFY(server.listen());
+        qputenv("QUAVELIN_API_BASE", server.baseUrl().toUtf8());
+        auto answer = StandInServer::Response::json(
+            R"({"access_token":"access-2","scope":"read","expires_in":36000,)"
+            R"("refresh_token":"refresh-2"})");
+        answer.delayMs = 300;
+        server.route(QStringLiteral("/apiv2/oauth2/access_token/"), answer);
+        signIn(QDateTime::currentDateTime().addDays(1));
+        UIState ui;
+        AuthSection section(&ui);
+        section.show();
+        click(button(&section, QStringLiteral("Refresh session")));
+        QTRY_COMPARE(server.requests(QStringLiteral("/apiv2/oauth2/access_token/")).size(), 1);
+        click(button(&section, QStringLiteral("Sign out")));
+        QTest::qWait(600);
+        QCOMPARE(Keys::accessToken.read(), QString());
+        QCOMPARE(Keys::expiresIn.read(), std::nullopt);
+        QCOMPARE(ui.errorMessage(), std::nullopt);
+        QVERIFY(shows(button(&section, QStringLiteral("Open Freesound website to sign in"))));
+        qunsetenv("QUAVELIN_API_BASE");
+    }
 };
 
 QUAVELIN_TEST_MAIN(TestAuthSection)
