@@ -35,6 +35,8 @@ void MainWindow::setFrameAutosaveName(const QString &name) {
 }
 
 void MainWindow::setContentSize(const QSize &size) {
+    // A frame kept from a maximised window brings that state back; the size asked for wins.
+    setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
     // A menu bar inside the window (not the global one) sits above the content.
     const QMenuBar *bar = menuWidget() ? menuBar() : nullptr;
     const int barHeight = bar && !bar->isNativeMenuBar() ? bar->sizeHint().height() : 0;

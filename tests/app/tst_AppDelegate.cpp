@@ -105,6 +105,15 @@ private slots:
         window = launch()->window();
         QCOMPARE(window->pos(), movedTo);
         QCOMPARE(window->centralWidget()->size(), QSize(360, 600));
+
+        // Left maximised, it opens at the launch size all the same.
+        window->showMaximized();
+        QTRY_VERIFY(window->centralWidget()->width() > 360);
+        QTest::qWait(400); // the frame is kept once it comes to rest
+        quit();
+        window = launch()->window();
+        QVERIFY(!window->isMaximized());
+        QCOMPARE(window->centralWidget()->size(), QSize(360, 600));
     }
 
     void launchCountsTheCachedFiles() {
