@@ -101,7 +101,5 @@ private slots:
     }
 };
 
-Q_DECLARE_METATYPE(StandInServer::Response)
-
 QUAVELIN_TEST_MAIN(TestSignInRedirect)
 #include "tst_SignInRedirect.moc"

@@ -15,7 +15,6 @@
 #include <memory>
 
 using Response = StandInServer::Response;
-Q_DECLARE_METATYPE(StandInServer::Response)
 
 namespace {
 const QString soundPath = QStringLiteral("/apiv2/sounds/42/download/");

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <QMetaType>
 #include <QObject>
 #include <QPair>
 #include <QString>
@@ -74,3 +75,6 @@ private:
     QList<Request> m_requests;
     QHash<QTcpSocket *, QByteArray> m_buffers;
 };
+
+// Tests pass answers through QTest data tables.
+Q_DECLARE_METATYPE(StandInServer::Response)
