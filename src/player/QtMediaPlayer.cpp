@@ -8,16 +8,31 @@
 
 #include <cmath>
 
-QtMediaPlayer::QtMediaPlayer(QObject *parent)
-    : MediaPlayer(parent), m_output(new QAudioOutput(this)) {
-    createPlayer();
+namespace {
+constexpr int warmUpDelay = 250; // ms
+}
+
+QtMediaPlayer::QtMediaPlayer(QObject *parent) : MediaPlayer(parent) {
+    // Bringing up the media framework and the audio output takes tens of milliseconds. The main
+    // view makes its player while the window is being shown, so that work is put off until the
+    // window has had time to paint, or until a call needs the player, whichever comes first.
+    QTimer::singleShot(warmUpDelay, this, [this] { ensurePlayer(); });
 }
 
 QtMediaPlayer::~QtMediaPlayer() {
     m_player.reset(); // before the audio output it uses
 }
 
+void QtMediaPlayer::ensurePlayer() const {
+    if (!m_player)
+        const_cast<QtMediaPlayer *>(this)->createPlayer();
+}
+
 void QtMediaPlayer::createPlayer() {
+    if (!m_output) {
+        m_output = new QAudioOutput(this);
+        m_output->setVolume(m_volume);
+    }
     m_player = std::make_unique<QMediaPlayer>();
     m_player->setAudioOutput(m_output);
     m_itemFailed = false;
@@ -39,6 +54,7 @@ void QtMediaPlayer::replaceCurrentItem(const QString &filePath) {
         m_player.reset();
         createPlayer();
     }
+    ensurePlayer();
     m_hasItem = true;
     m_player->setSource(QUrl::fromLocalFile(filePath));
     // Setting the same file again may leave Qt's status as it was, without a change signal.
@@ -46,26 +62,29 @@ void QtMediaPlayer::replaceCurrentItem(const QString &filePath) {
 }
 
 void QtMediaPlayer::setVolume(float volume) {
-    m_output->setVolume(volume);
+    m_volume = volume;
+    if (m_output)
+        m_output->setVolume(volume);
 }
 
 void QtMediaPlayer::seekToZero() {
-    if (!m_itemFailed)
+    if (m_player && !m_itemFailed)
         m_player->setPosition(0);
 }
 
 void QtMediaPlayer::play() {
+    ensurePlayer();
     if (!m_itemFailed)
         m_player->play();
 }
 
 void QtMediaPlayer::pause() {
-    if (!m_itemFailed)
+    if (m_player && !m_itemFailed)
         m_player->pause();
 }
 
 double QtMediaPlayer::currentTime() const {
-    return double(m_player->position()) / 1000.0;
+    return m_player ? double(m_player->position()) / 1000.0 : 0.0;
 }
 
 std::optional<double> QtMediaPlayer::currentItemDuration() const {
@@ -98,6 +117,10 @@ void QtMediaPlayer::removeTimeObserver(ObserverToken token) {
 void QtMediaPlayer::updateStatus() {
     if (m_itemFailed) {
         setStatus(Status::Failed);
+        return;
+    }
+    if (!m_player) {
+        setStatus(Status::Unknown);
         return;
     }
     switch (m_player->mediaStatus()) {

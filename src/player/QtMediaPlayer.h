@@ -33,14 +33,19 @@ public:
     void removeTimeObserver(ObserverToken token) override;
 
     // The Qt player underneath (replaced after an item failed); for measurements.
-    QMediaPlayer *qtPlayer() const { return m_player.get(); }
+    QMediaPlayer *qtPlayer() const {
+        ensurePlayer();
+        return m_player.get();
+    }
 
 private:
+    void ensurePlayer() const;
     void createPlayer();
     void updateStatus();
     void setStatus(Status status);
 
-    QAudioOutput *m_output;
+    QAudioOutput *m_output = nullptr;
+    float m_volume = 1.0f;
     std::unique_ptr<QMediaPlayer> m_player;
     bool m_hasItem = false;
     bool m_itemFailed = false;
