@@ -8,7 +8,7 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j"$(nproc)"
 mkdir -p docs/screenshots
 for shot in "$build"/tools/shot_*; do
-    [ -x "$shot" ] || continue
+    [ -f "$shot" ] && [ -x "$shot" ] || continue
     QT_QPA_PLATFORM=offscreen QT_MEDIA_BACKEND=gstreamer "$shot" docs/screenshots
 done
 ls docs/screenshots

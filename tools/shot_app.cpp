@@ -1,5 +1,6 @@
 // Grabs a PNG of the whole main window as launched (menu bar and main view) and of its open
 // menu into the folder given as argument. The services are a local stand-in.
+#include "Screenshot.h"
 #include "SearchPageJson.h"
 #include "StandInServer.h"
 #include "TestMain.h"
@@ -16,25 +17,12 @@
 
 #include <cstdio>
 
-namespace {
-void save(QWidget *widget, const QString &folder, const QString &name) {
-    const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");
-    if (!widget->grab().save(path))
-        std::fprintf(stderr, "could not save %s\n", qPrintable(path));
-    else
-        std::printf("%s\n", qPrintable(path));
-}
-} // namespace
-
 int main(int argc, char **argv) {
     TestEnvironment::isolate();
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+    const QString folder = Screenshot::outputFolder(argc, argv);
+    if (folder.isEmpty())
         return 2;
-    }
-    const QString folder = QString::fromLocal8Bit(argv[1]);
-    QDir().mkpath(folder);
     StandInServer server;
     if (!server.listen())
         return 1;
@@ -51,11 +39,11 @@ int main(int argc, char **argv) {
     if (!QTest::qWaitForWindowExposed(window))
         return 1;
     QTest::qWait(1500); // the first page arrives through the search throttle
-    save(window, folder, QStringLiteral("app-window"));
+    Screenshot::save(window, folder, QStringLiteral("app-window"));
 
     QMenu *menu = window->menuBar()->findChild<QMenu *>();
     window->menuBar()->setActiveAction(menu->menuAction());
     QTest::qWait(300);
-    save(menu, folder, QStringLiteral("app-menu"));
+    Screenshot::save(menu, folder, QStringLiteral("app-menu"));
     return 0;
 }

@@ -1,5 +1,6 @@
 // Grabs a PNG of each screen of the main window into the folder given as argument, from
 // fixture data: nothing reaches the network.
+#include "Screenshot.h"
 #include "StandInServer.h"
 #include "TestMain.h"
 
@@ -45,11 +46,7 @@ void shoot(const QString &name, const std::function<void(UIState &)> &before,
     if (after)
         after(view, uiState);
     QTest::qWait(350);
-    const QString path = outputFolder + QLatin1Char('/') + name + QStringLiteral(".png");
-    if (!view.grab().save(path))
-        std::fprintf(stderr, "could not save %s\n", qPrintable(path));
-    else
-        std::printf("%s\n", qPrintable(path));
+    Screenshot::save(&view, outputFolder, name);
 }
 
 void signedIn(UIState &) {
@@ -79,18 +76,15 @@ void cacheFile(const SearchResultItem &item) {
 int main(int argc, char **argv) {
     TestEnvironment::isolate();
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+    outputFolder = Screenshot::outputFolder(argc, argv);
+    if (outputFolder.isEmpty())
         return 2;
-    }
-    outputFolder = QString::fromLocal8Bit(argv[1]);
     // Whatever the views might ask of the service goes to a stand-in that knows nothing.
     StandInServer server;
     if (!server.listen())
         return 1;
     qputenv("QUAVELIN_API_BASE", server.baseUrl().toUtf8());
     qputenv("QUAVELIN_UPDATE_BASE", server.baseUrl().toUtf8());
-    QDir().mkpath(outputFolder);
     const QList<SearchResultItem> page = ResultFixtures::pianoPage();
 
     // The loading screen is the view before its token check has run.

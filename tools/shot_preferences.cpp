@@ -1,6 +1,7 @@
 // Grabs a PNG of each state of the Preferences window's panes into the folder given as
 // argument. Settings and the cache folder live in a private home; nothing reaches the network
 // (the last update check is recent, so showing the General pane starts none).
+#include "Screenshot.h"
 #include "TestMain.h"
 
 #include "cache/CacheManager.h"
@@ -51,11 +52,7 @@ void shoot(const QString &name, const QString &pane, const std::function<void()>
     if (after)
         after(controller, uiState);
     QTest::qWait(PreferencesWindowController::animationMs + 150);
-    const QString path = outputFolder + QLatin1Char('/') + name + QStringLiteral(".png");
-    if (!controller.window()->grab().save(path))
-        std::fprintf(stderr, "could not save %s\n", qPrintable(path));
-    else
-        std::printf("%s\n", qPrintable(path));
+    Screenshot::save(controller.window(), outputFolder, name);
 }
 
 void signedIn() {
@@ -71,12 +68,9 @@ void updateAvailable(PreferencesWindowController &, UIState &uiState) {
 int main(int argc, char **argv) {
     TestEnvironment::isolate();
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
+    outputFolder = Screenshot::outputFolder(argc, argv);
+    if (outputFolder.isEmpty())
         return 2;
-    }
-    outputFolder = QString::fromLocal8Bit(argv[1]);
-    QDir().mkpath(outputFolder);
     fillCache();
     // Keep the pointer off the window, so that no toolbar button looks hovered.
     QCursor::setPos(-1000, -1000);
