@@ -53,6 +53,8 @@ void PreferencesWindowController::show() {
         select(0);
     if (!m_window->focusWidget())
         m_window->setFocus();
+    // Brought to the front means out of the task bar too, not only raised while minimised.
+    m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
     m_window->show();
     m_window->raise();
     m_window->activateWindow();

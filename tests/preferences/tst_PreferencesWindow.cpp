@@ -55,6 +55,18 @@ private slots:
         QCOMPARE(window->findChildren<AdvancedPreferenceView *>().size(), 1);
     }
 
+    void openingAgainBringsAMinimisedWindowBack() {
+        UIState ui;
+        PreferencesWindowController controller(&ui);
+        controller.show();
+        QWidget *window = controller.window();
+        window->setWindowState(window->windowState() | Qt::WindowMinimized);
+        QVERIFY(window->isMinimized());
+        controller.show();
+        QVERIFY(!window->isMinimized());
+        QVERIFY(window->isVisible());
+    }
+
     void toolbarHoldsTheTwoPanesGeneralFirst() {
         UIState ui;
         PreferencesWindowController controller(&ui);
