@@ -45,7 +45,7 @@ public:
     // `error` is empty for a request that finished.
     void receiveCompletion(const QString &error);
 
-    // The requests on their way (sent, or answered and held by the throttle).
+    // The requests on their way (sent, or answered and not yet passed on by the throttle).
     qsizetype subscriptionCount() const { return m_subscriptions.size(); }
 
     // Tests shorten the throttle; it applies to the fetches that follow.

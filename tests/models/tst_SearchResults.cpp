@@ -231,19 +231,19 @@ private slots:
                                            QStringLiteral("Piano/3")}));
     }
 
-    void theRealThrottleHoldsThePageForASecond() {
+    // The one-second throttle of a fetch limits how often its answers are passed on; the one
+    // answer of a request is shown as soon as it arrives.
+    void theRealThrottlePassesThePageOnPromptly() {
         serve(QStringLiteral("Piano"), {15});
         SearchResults m; // the default interval
         QSignalSpy changes(&m, &SearchResults::stateChanged);
         QElapsedTimer clock;
         clock.start();
         m.fetchNextPageIfPossible();
-        QTRY_COMPARE(m_server.requests().size(), 1);
-        QTest::qWait(500);
-        QCOMPARE(changes.count(), 0); // answered long ago, still held
         QTRY_COMPARE_WITH_TIMEOUT(changes.count(), 3, 3000);
-        QVERIFY(clock.elapsed() >= 950);
+        QVERIFY2(clock.elapsed() < 600, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(m.state().items.size(), 15);
+        QCOMPARE(m.subscriptionCount(), 0);
     }
 };
 

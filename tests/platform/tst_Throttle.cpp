@@ -1,6 +1,8 @@
 #include "TestMain.h"
 #include "platform/Throttle.h"
 
+#include <QElapsedTimer>
+
 using namespace std::chrono_literals;
 
 class TestThrottle : public QObject {
@@ -16,6 +18,23 @@ private slots:
         QTRY_COMPARE(out, QStringList{QStringLiteral("b")});
         throttle.send([&] { out << QStringLiteral("c"); }); // a new interval
         QTRY_COMPARE(out, QStringList({QStringLiteral("b"), QStringLiteral("c")}));
+    }
+
+    // A throttle limits the rate; it does not delay a value that follows a quiet interval.
+    void aValueAfterAQuietIntervalGoesOnAtOnce() {
+        Throttle throttle(1000ms);
+        QStringList out;
+        QElapsedTimer clock;
+        clock.start();
+        throttle.send([&] { out << QStringLiteral("first"); });
+        QVERIFY(out.isEmpty()); // through the event loop, not inside send()
+        QTRY_COMPARE_WITH_TIMEOUT(out, QStringList{QStringLiteral("first")}, 300);
+        QVERIFY(clock.elapsed() < 300);
+        throttle.send([&] { out << QStringLiteral("second"); }); // within the interval: held
+        QTest::qWait(300);
+        QCOMPARE(out.size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(out.size(), 2, 2000);
+        QVERIFY(clock.elapsed() >= 950);
     }
 
     void aCompletionWaitsForTheHeldValue() {
