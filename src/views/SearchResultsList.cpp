@@ -215,11 +215,17 @@ void SearchResultsList::resizeEvent(QResizeEvent *event) {
 
 void SearchResultsList::showEvent(QShowEvent *event) {
     QListView::showEvent(event);
+    m_inSight = true;
+    if (m_spin.state() == QAbstractAnimation::Paused)
+        m_spin.resume();
     scheduleViewCheck();
 }
 
 void SearchResultsList::hideEvent(QHideEvent *event) {
     QListView::hideEvent(event);
+    m_inSight = false;
+    if (m_spin.state() == QAbstractAnimation::Running)
+        m_spin.pause();
     // Out of sight, every row has left the view; they come into view again when shown.
     m_firstInView = m_lastInView = -1;
     m_pointerInside = false;
@@ -298,24 +304,35 @@ void SearchResultsList::updateRowOfId(qint64 id) {
 void SearchResultsList::followDownload() {
     const std::optional<qint64> downloading = m_uiState->downloadingItemId();
     if (downloading) {
-        if (m_spinId != downloading || m_spin.state() != QAbstractAnimation::Running) {
+        if (m_spinId != downloading || m_spin.state() == QAbstractAnimation::Stopped) {
             const auto previous = m_spinId;
             m_settle.stop();
+            m_spin.stop();
             m_spinId = downloading;
             m_angle = 0;
             if (previous && previous != downloading)
                 updateRowOfId(*previous);
             m_spin.start();
         }
+        // A failed download keeps its row spinning until another preview starts; out of sight
+        // the animation rests instead of ticking on.
+        if (!m_inSight && m_spin.state() == QAbstractAnimation::Running)
+            m_spin.pause();
         return;
     }
-    if (m_spin.state() == QAbstractAnimation::Running) {
-        // Back upright, going on in the same direction.
-        m_spin.stop();
-        m_settle.setStartValue(m_angle);
-        m_settle.setEndValue(m_angle > 0 ? 360.0 : 0.0);
-        m_settle.start();
+    if (m_spin.state() == QAbstractAnimation::Stopped)
+        return;
+    m_spin.stop();
+    if (!m_inSight) {
+        m_settle.stop();
+        m_spinId.reset();
+        m_angle = 0;
+        return;
     }
+    // Back upright, going on in the same direction.
+    m_settle.setStartValue(m_angle);
+    m_settle.setEndValue(m_angle > 0 ? 360.0 : 0.0);
+    m_settle.start();
 }
 
 void SearchResultsList::mousePressEvent(QMouseEvent *event) {

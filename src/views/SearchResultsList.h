@@ -104,6 +104,8 @@ private:
 
     // The one spinning icon (only one item downloads at a time), and its way back upright.
     std::optional<qint64> m_spinId;
+    // Between a show and a hide (minimising hides too): the spin only runs while this holds.
+    bool m_inSight = false;
     qreal m_angle = 0;
     QVariantAnimation m_spin;
     QVariantAnimation m_settle;

@@ -84,6 +84,7 @@ private slots:
     void hoverChecksTheFileAndScalesTheIcon();
     void clicksPressOnceAndOnlyTheButtonRechecks();
     void downloadingRowSpinsAndTurnsBackUpright();
+    void spinRestsWhileTheListIsOutOfSight();
     void dragOffersTheFileOnlyWhileTheLastCheckFoundIt();
     void dragGestureOnAnUncachedRowIsNoClick();
     void newResultsStartRowsAfresh();
@@ -313,6 +314,44 @@ void tst_SearchResultsList::downloadingRowSpinsAndTurnsBackUpright() {
     h.ui.setDownloadingItemId(std::nullopt);
     QVERIFY(!h.list.isSpinning());
     QTRY_COMPARE(h.list.displayedAngle(items.at(1).id), 0.0);
+}
+
+void tst_SearchResultsList::spinRestsWhileTheListIsOutOfSight() {
+    // A download that failed keeps its row spinning until another preview starts; out of sight
+    // (signed out, or the window minimised) that must not keep an animation ticking.
+    Harness h(600);
+    const QList<SearchResultItem> items = firstItems(3);
+    h.list.setResults(items);
+    QVERIFY(h.show());
+    h.ui.setDownloadingItemId(items.at(1).id);
+    QVERIFY(h.list.isSpinning());
+
+    h.list.hide();
+    QVERIFY(!h.list.isSpinning());
+    // Changes while out of sight do not start it either.
+    h.ui.setDownloadingItemId(items.at(0).id);
+    h.ui.setDownloadProgress(0);
+    QVERIFY(!h.list.isSpinning());
+
+    QVERIFY(h.show());
+    QVERIFY(h.list.isSpinning());
+    QTRY_VERIFY(h.list.displayedAngle(items.at(0).id) > 20);
+    QCOMPARE(h.list.displayedAngle(items.at(1).id), 0.0);
+
+    // The download ends while out of sight: shown again, the icon stands upright and still.
+    h.list.hide();
+    h.ui.setDownloadingItemId(std::nullopt);
+    QVERIFY(h.show());
+    QVERIFY(!h.list.isSpinning());
+    QTRY_COMPARE(h.list.displayedAngle(items.at(0).id), 0.0);
+
+    // Minimised counts as out of sight; restored, it spins on.
+    h.ui.setDownloadingItemId(items.at(2).id);
+    QVERIFY(h.list.isSpinning());
+    h.list.setWindowState(h.list.windowState() | Qt::WindowMinimized);
+    QVERIFY(!h.list.isSpinning());
+    h.list.setWindowState(h.list.windowState() & ~Qt::WindowMinimized);
+    QVERIFY(h.list.isSpinning());
 }
 
 void tst_SearchResultsList::dragOffersTheFileOnlyWhileTheLastCheckFoundIt() {
