@@ -7,7 +7,29 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QTimer>
+
+#include <cmath>
+
+namespace {
+// Seconds in debug lines are written as reals ("2.0", "0.98"), never as bare integers, so a
+// whole second reads like any other position.
+QString realText(double seconds) {
+    if (std::isnan(seconds))
+        return QStringLiteral("nan");
+    if (std::isinf(seconds))
+        return seconds > 0 ? QStringLiteral("inf") : QStringLiteral("-inf");
+    QString text = QString::number(seconds, 'g', QLocale::FloatingPointShortest);
+    if (!text.contains(QLatin1Char('.')) && !text.contains(QLatin1Char('e')))
+        text += QStringLiteral(".0");
+    return text;
+}
+
+void debugSeconds(const char *prefix, double seconds) {
+    qDebug().noquote().nospace() << prefix << realText(seconds);
+}
+} // namespace
 
 AudioPlayer::AudioPlayer(UIState *uiState, MediaPlayer *mediaPlayer, QObject *parent)
     : QObject(parent), m_uiState(uiState) {
@@ -77,9 +99,8 @@ void AudioPlayer::play() {
     m_player->seekToZero();
     addProgressObserver();
     if (m_player->status() == MediaPlayer::Status::ReadyToPlay) {
-        updateCurrentAudioDuration([this] {
-            qDebug().nospace() << "updateCurrentAudioDuration (play): " << m_currentDuration;
-        });
+        updateCurrentAudioDuration(
+            [this] { debugSeconds("updateCurrentAudioDuration (play): ", m_currentDuration); });
     }
     m_isPlaying = true;
     m_uiState->setIsPlaying(true);
@@ -118,7 +139,7 @@ void AudioPlayer::handleStatusChange() {
     case MediaPlayer::Status::ReadyToPlay:
         qDebug("AudioPlayer status changed to ready to play!");
         updateCurrentAudioDuration([this] {
-            qDebug().nospace() << "updateCurrentAudioDuration: " << m_currentDuration;
+            debugSeconds("updateCurrentAudioDuration: ", m_currentDuration);
             // Only resume what the user still sees playing: after a stop, nothing plays.
             if (m_isPlaying)
                 m_player->play();
@@ -152,7 +173,7 @@ void AudioPlayer::updateCurrentAudioProgress() {
     if (!m_isPlaying)
         return;
     m_currentProgress = m_player->currentTime();
-    qDebug().nospace() << "audio progress: " << m_currentProgress;
+    debugSeconds("audio progress: ", m_currentProgress);
     // A NaN duration (not known yet) never ends playback.
     if (m_currentProgress >= m_currentDuration) {
         stop();

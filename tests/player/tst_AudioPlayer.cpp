@@ -289,19 +289,19 @@ private slots:
 
         clearLogs();
         QTest::ignoreMessage(QtDebugMsg, "AudioPlayer status changed to ready to play!");
-        QTest::ignoreMessage(QtDebugMsg, "updateCurrentAudioDuration: 2");
+        QTest::ignoreMessage(QtDebugMsg, "updateCurrentAudioDuration: 2.0");
         m_fake->setStatus(Status::ReadyToPlay);
         QTRY_COMPARE(*m_log, QStringList({"play"})); // resumes what is shown playing
         QVERIFY(m_writes.isEmpty());
 
         m_fake->time = 1.0;
-        QTest::ignoreMessage(QtDebugMsg, "audio progress: 1");
+        QTest::ignoreMessage(QtDebugMsg, "audio progress: 1.0");
         m_fake->tick();
         QCOMPARE(state(), playing(10));
 
         m_fake->time = 2.0;
         clearLogs();
-        QTest::ignoreMessage(QtDebugMsg, "audio progress: 2");
+        QTest::ignoreMessage(QtDebugMsg, "audio progress: 2.0");
         QTest::ignoreMessage(QtDebugMsg, "Played the file entirely!");
         m_fake->tick();
         QCOMPARE(state(), idle);
@@ -339,7 +339,7 @@ private slots:
         QCOMPARE(state(), idle);
         clearLogs();
         QTest::ignoreMessage(QtDebugMsg, "AudioPlayer status changed to ready to play!");
-        QTest::ignoreMessage(QtDebugMsg, "updateCurrentAudioDuration: 2");
+        QTest::ignoreMessage(QtDebugMsg, "updateCurrentAudioDuration: 2.0");
         m_fake->setStatus(Status::ReadyToPlay);
         QTest::qWait(20);
         QVERIFY(m_log->isEmpty());
