@@ -12,6 +12,7 @@
 #include "preferences/PreferencesWindowController.h"
 #include "views/Colors.h"
 #include "views/ContentView.h"
+#include "views/TextFieldFocusRing.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -70,6 +71,8 @@ AppDelegate::AppDelegate(QObject *parent) : QObject(parent), m_uiState(new UISta
     QApplication::setQuitOnLastWindowClosed(true);
     // Ties the windows to the installed desktop entry (its name and icon, on Wayland too).
     QGuiApplication::setDesktopFileName(QStringLiteral("quavelin"));
+    // The search field and the credential fields show no focus ring.
+    TextFieldFocusRing::removeFromEveryTextField();
 }
 
 AppDelegate::~AppDelegate() = default;

@@ -13,7 +13,9 @@
 #include "platform/Workspace.h"
 #include "preferences/PreferencesWindowController.h"
 #include "views/ContentView.h"
+#include "views/SearchBar.h"
 
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QScreen>
 #include <QTimer>
@@ -89,6 +91,9 @@ private slots:
         QVERIFY(qobject_cast<ContentView *>(window->centralWidget()));
         QCOMPARE(window->centralWidget()->size(), QSize(360, 600));
         QCOMPARE(window->palette().color(QPalette::Window), QColor::fromRgbF(0.12, 0.12, 0.12));
+        // The text fields are drawn by the style without a focus ring, not the desktop's own.
+        const auto *content = static_cast<ContentView *>(window->centralWidget());
+        QVERIFY(content->searchBar()->searchField()->style() != QApplication::style());
         // First run: centred (give or take the frame, which is known only once shown).
         const QPointF offCentre = QRectF(window->frameGeometry()).center() -
                                   QRectF(window->screen()->availableGeometry()).center();

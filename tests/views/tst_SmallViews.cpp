@@ -9,8 +9,10 @@
 #include "views/HorizontalLine.h"
 #include "views/HorizontalLineShape.h"
 #include "views/SettingsButton.h"
+#include "views/TextFieldFocusRing.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -36,6 +38,7 @@ private slots:
     void settingsButtonTintFollowsThePointer();
     void authorizeViewShowsTheErrorOnlyWhenThereIsOne();
     void authorizeButtonOpensThePageForTheCurrentClientId();
+    void textFieldsDrawNoFocusRing();
 };
 
 void tst_SmallViews::horizontalLineLiesAlongTheBottom() {
@@ -169,6 +172,40 @@ void tst_SmallViews::authorizeButtonOpensThePageForTheCurrentClientId() {
     QCOMPARE(workspace.opened.at(1).query(), QStringLiteral("client_id=") +
                                                  Defaults::Keys::clientId.defaultValue() +
                                                  QStringLiteral("&response_type=code"));
+}
+
+void tst_SmallViews::textFieldsDrawNoFocusRing() {
+    // The frame of a field, as drawn with and without the keyboard focus.
+    const auto frames = [] {
+        QWidget window;
+        auto *field = new QLineEdit(QStringLiteral("text"), &window);
+        auto *other = new QLineEdit(&window);
+        field->setGeometry(10, 10, 200, 30);
+        other->setGeometry(10, 50, 200, 30);
+        window.resize(220, 90);
+        window.show();
+        window.activateWindow();
+        if (!QTest::qWaitForWindowActive(&window))
+            return std::pair<QImage, QImage>();
+        other->setFocus();
+        const QImage without = field->grab(QRect(0, 0, 200, 3)).toImage();
+        field->setFocus();
+        if (!field->hasFocus())
+            return std::pair<QImage, QImage>();
+        return std::pair(without, field->grab(QRect(0, 0, 200, 3)).toImage());
+    };
+
+    // The style of this platform rings a focused field, else this test shows nothing.
+    const auto [plainWithout, plainWith] = frames();
+    QVERIFY(!plainWith.isNull());
+    if (plainWith == plainWithout)
+        QSKIP("this style draws no focus ring on text fields");
+
+    TextFieldFocusRing::removeFromEveryTextField();
+    TextFieldFocusRing::removeFromEveryTextField(); // once is enough; again changes nothing
+    const auto [without, with] = frames();
+    QVERIFY(!with.isNull());
+    QCOMPARE(with, without);
 }
 
 QUAVELIN_TEST_MAIN(tst_SmallViews)
