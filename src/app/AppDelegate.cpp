@@ -169,21 +169,10 @@ void AppDelegate::buildMainMenu() {
 
 void AppDelegate::attachWindowDelegate() {
     // Here the window system answers an activation request later, not inside the call. The
-    // delegate joins once the launch's own activation has arrived, so that it hears only of
-    // the activations after it (the main view checks the token at launch itself).
+    // delegate hears of closing at once, whether or not that answer ever comes, but not of the
+    // launch's own activation (the main view checks the token at launch itself).
     QWindow *handle = m_window->windowHandle();
-    if (!handle || handle->isActive()) {
-        m_mainViewDelegate->setWindow(m_window.get());
-        return;
-    }
-    auto connection = std::make_shared<QMetaObject::Connection>();
-    *connection = connect(handle, &QWindow::activeChanged, this, [this, handle, connection] {
-        if (!handle->isActive())
-            return;
-        disconnect(*connection);
-        QMetaObject::invokeMethod(
-            this, [this] { m_mainViewDelegate->setWindow(m_window.get()); }, Qt::QueuedConnection);
-    });
+    m_mainViewDelegate->setWindow(m_window.get(), handle && !handle->isActive());
 }
 
 void AppDelegate::openCacheDirectoryInFinder() {

@@ -7,14 +7,17 @@
 #include <QEvent>
 #include <QWidget>
 
+#include <utility>
+
 MainViewViewController::MainViewViewController(QObject *parent) : QObject(parent) {}
 
 MainViewViewController::~MainViewViewController() = default;
 
-void MainViewViewController::setWindow(QWidget *window) {
+void MainViewViewController::setWindow(QWidget *window, bool skipFirstActivation) {
     if (m_window)
         m_window->removeEventFilter(this);
     m_window = window;
+    m_skipNextActivation = skipFirstActivation;
     if (m_window)
         m_window->installEventFilter(this);
 }
@@ -34,7 +37,8 @@ bool MainViewViewController::eventFilter(QObject *watched, QEvent *event) {
     if (watched == m_window) {
         if (event->type() == QEvent::Close)
             windowWillClose();
-        else if (event->type() == QEvent::WindowActivate)
+        else if (event->type() == QEvent::WindowActivate &&
+                 !std::exchange(m_skipNextActivation, false))
             windowDidBecomeKey();
     }
     return QObject::eventFilter(watched, event);

@@ -18,8 +18,9 @@ public:
     // Runs when the window closes; the application replaces it by one that quits.
     std::function<void()> killTheApp = [] {};
 
-    // Becomes the delegate of `window` (one window at a time).
-    void setWindow(QWidget *window);
+    // Becomes the delegate of `window` (one window at a time). With `skipFirstActivation`, the
+    // next activation is not heard of: one the window system still owes from before.
+    void setWindow(QWidget *window, bool skipFirstActivation = false);
     QWidget *window() const { return m_window; }
 
     void windowWillClose();
@@ -30,4 +31,5 @@ protected:
 
 private:
     QPointer<QWidget> m_window;
+    bool m_skipNextActivation = false;
 };

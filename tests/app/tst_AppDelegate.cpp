@@ -223,6 +223,17 @@ private slots:
         QCOMPARE(quit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
     }
 
+    void closingQuitsBeforeTheWindowSystemHasActivatedTheWindow() {
+        // Some window managers answer the launch's activation late or never; closing must not
+        // wait for that answer.
+        m_delegate = std::make_unique<AppDelegate>();
+        m_delegate->applicationDidFinishLaunching();
+        int quits = 0;
+        m_delegate->mainViewDelegate()->killTheApp = [&quits] { ++quits; };
+        m_delegate->window()->close();
+        QCOMPARE(quits, 1);
+    }
+
     void closingTheWindowQuitsEvenWithPreferencesOpen() {
         AppDelegate *delegate = launch();
         delegate->openPreferencesWindow();
