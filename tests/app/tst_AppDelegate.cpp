@@ -67,9 +67,7 @@ class TestAppDelegate : public QObject {
 
 private slots:
     void initTestCase() {
-        QVERIFY(m_server.listen());
-        qputenv("QUAVELIN_API_BASE", m_server.baseUrl().toUtf8());
-        qputenv("QUAVELIN_UPDATE_BASE", m_server.baseUrl().toUtf8());
+        QVERIFY(m_server.listenAs({"QUAVELIN_API_BASE", "QUAVELIN_UPDATE_BASE"}));
         m_server.route(QStringLiteral("/apiv2/search/text/"),
                        StandInServer::Response::json(searchPageJson(15)));
         m_server.route(updatePath, StandInServer::Response::json(R"({"isUpdateAvailable": true})"));

@@ -19,10 +19,7 @@ class TestSignInRedirect : public QObject {
     StandInServer m_server;
 
 private slots:
-    void initTestCase() {
-        QVERIFY(m_server.listen());
-        qputenv("QUAVELIN_API_BASE", m_server.baseUrl().toUtf8());
-    }
+    void initTestCase() { QVERIFY(m_server.listenAs({"QUAVELIN_API_BASE"})); }
     void init() {
         m_server.clearRequests();
         m_server.route(TokenEndpoint::path, StandInServer::Response::json(tokenAnswer));

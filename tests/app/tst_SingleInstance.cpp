@@ -29,10 +29,8 @@ class TestSingleInstance : public QObject {
 
 private slots:
     void initTestCase() {
-        QVERIFY(m_server.listen());
+        QVERIFY(m_server.listenAs({"QUAVELIN_API_BASE", "QUAVELIN_UPDATE_BASE"}));
         // The children inherit this test's private home and offscreen platform.
-        qputenv("QUAVELIN_API_BASE", m_server.baseUrl().toUtf8());
-        qputenv("QUAVELIN_UPDATE_BASE", m_server.baseUrl().toUtf8());
         m_server.route(TokenEndpoint::path,
                        StandInServer::Response::json(R"({"error": "invalid_grant"})"));
     }

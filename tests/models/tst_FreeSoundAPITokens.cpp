@@ -59,10 +59,7 @@ class TestFreeSoundAPITokens : public QObject {
     std::vector<std::unique_ptr<Outcome>> m_outcomes;
 
 private slots:
-    void initTestCase() {
-        QVERIFY(m_server.listen());
-        qputenv("QUAVELIN_API_BASE", m_server.baseUrl().toUtf8());
-    }
+    void initTestCase() { QVERIFY(m_server.listenAs({"QUAVELIN_API_BASE"})); }
     void init() {
         m_server.clearRequests();
         m_server.route(tokenPath, StandInServer::Response::json(goodAnswer));

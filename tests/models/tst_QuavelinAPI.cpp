@@ -63,10 +63,7 @@ class TestQuavelinAPI : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        QVERIFY(m_server.listen());
-        qputenv("QUAVELIN_UPDATE_BASE", m_server.baseUrl().toUtf8());
-    }
+    void initTestCase() { QVERIFY(m_server.listenAs({"QUAVELIN_UPDATE_BASE"})); }
     void init() {
         m_server.clearRequests();
         m_server.route(checkPath, StandInServer::Response::json(R"({"isUpdateAvailable": true})"));

@@ -28,10 +28,7 @@ class TestSearchRequest : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        QVERIFY(m_server.listen());
-        qputenv("QUAVELIN_API_BASE", m_server.baseUrl().toUtf8());
-    }
+    void initTestCase() { QVERIFY(m_server.listenAs({"QUAVELIN_API_BASE"})); }
     void init() {
         m_server.clearRequests();
         m_server.route(searchPath, StandInServer::Response::json(pageJson(3)));

@@ -49,8 +49,7 @@ class TestSearchResults : public QObject {
 
 private slots:
     void initTestCase() {
-        QVERIFY(m_server.listen());
-        qputenv("QUAVELIN_API_BASE", m_server.baseUrl().toUtf8());
+        QVERIFY(m_server.listenAs({"QUAVELIN_API_BASE"}));
         m_server.route(searchPath, [this](const StandInServer::Request &r) {
             const QString query = r.queryItem(QStringLiteral("query"));
             const qint64 page = r.queryItem(QStringLiteral("page")).toLongLong();

@@ -97,10 +97,7 @@ class TestAudioPlayer : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        QVERIFY(m_server.listen());
-        qputenv("QUAVELIN_API_BASE", m_server.baseUrl().toUtf8());
-    }
+    void initTestCase() { QVERIFY(m_server.listenAs({"QUAVELIN_API_BASE"})); }
 
     void init() {
         QDir(CacheManager::cacheFolderPath()).removeRecursively();

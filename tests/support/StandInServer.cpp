@@ -50,6 +50,14 @@ bool StandInServer::listen() {
     return m_server->listen(QHostAddress::LocalHost, 0);
 }
 
+bool StandInServer::listenAs(std::initializer_list<const char *> baseVariables) {
+    if (!listen())
+        return false;
+    for (const char *variable : baseVariables)
+        qputenv(variable, baseUrl().toUtf8());
+    return true;
+}
+
 QString StandInServer::baseUrl() const {
     return QStringLiteral("http://127.0.0.1:%1").arg(m_server->serverPort());
 }

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <functional>
+#include <initializer_list>
 
 class QTcpServer;
 class QTcpSocket;
@@ -52,6 +53,9 @@ public:
     ~StandInServer() override;
 
     bool listen();
+    // Listens and points the application at this stand-in through the given base-address
+    // variables (QUAVELIN_API_BASE, QUAVELIN_UPDATE_BASE).
+    bool listenAs(std::initializer_list<const char *> baseVariables);
     // "http://127.0.0.1:<port>", no trailing slash.
     QString baseUrl() const;
 
