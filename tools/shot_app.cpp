@@ -24,12 +24,10 @@ int main(int argc, char **argv) {
     if (folder.isEmpty())
         return 2;
     StandInServer server;
-    if (!server.listen())
+    if (!server.listenAs({"QUAVELIN_API_BASE", "QUAVELIN_UPDATE_BASE"}))
         return 1;
     server.route(QStringLiteral("/apiv2/search/text/"),
                  StandInServer::Response::json(searchPageJson(15)));
-    qputenv("QUAVELIN_API_BASE", server.baseUrl().toUtf8());
-    qputenv("QUAVELIN_UPDATE_BASE", server.baseUrl().toUtf8());
     Defaults::Keys::checkUpdatesAutomatically.write(false);
     Defaults::Keys::expiresIn.write(QDateTime::currentDateTime().addDays(1));
 

@@ -81,10 +81,8 @@ int main(int argc, char **argv) {
         return 2;
     // Whatever the views might ask of the service goes to a stand-in that knows nothing.
     StandInServer server;
-    if (!server.listen())
+    if (!server.listenAs({"QUAVELIN_API_BASE", "QUAVELIN_UPDATE_BASE"}))
         return 1;
-    qputenv("QUAVELIN_API_BASE", server.baseUrl().toUtf8());
-    qputenv("QUAVELIN_UPDATE_BASE", server.baseUrl().toUtf8());
     const QList<SearchResultItem> page = ResultFixtures::pianoPage();
 
     // The loading screen is the view before its token check has run.
