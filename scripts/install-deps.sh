@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, testing and running headless need.
+# Installs the Debian packages that building, testing, running headless and handing quavelin:
+# links to a build need.
 # Idempotent and quiet: packages already present are skipped.
 set -euo pipefail
 
@@ -9,6 +10,7 @@ packages=(
     qt6-qpa-plugins libqt6svg6
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
     xvfb xauth
+    xdg-utils desktop-file-utils ccache
 )
 
 missing=()
