@@ -165,8 +165,7 @@ void benchPressToPlayback() {
                                       sound(4, QStringLiteral("other tone"))};
     QDir().mkpath(CacheManager::cacheFolderPath());
     for (const SearchResultItem &item : items)
-        writeSineWav(CacheManager::cacheFolderPath() + QLatin1Char('/') + item.cacheFileName(),
-                     2.0);
+        writeSineWav(CacheManager::filePath(item), 2.0);
 
     UIState ui;
     auto *media = new QtMediaPlayer;

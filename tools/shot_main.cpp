@@ -67,7 +67,7 @@ void hoverRow(ContentView &view, int row) {
 
 void cacheFile(const SearchResultItem &item) {
     QDir().mkpath(CacheManager::cacheFolderPath());
-    QFile file(CacheManager::cacheFolderPath() + QLatin1Char('/') + item.cacheFileName());
+    QFile file(CacheManager::filePath(item));
     file.open(QIODevice::WriteOnly);
     file.write("RIFF");
 }

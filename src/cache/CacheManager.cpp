@@ -1,6 +1,7 @@
 #include "CacheManager.h"
 
 #include "CacheDownload.h"
+#include "models/SearchResultItem.h"
 #include "models/SettingsKeys.h"
 #include "platform/Http.h"
 
@@ -21,6 +22,14 @@ QString CacheManager::cacheFolderPath() {
     if (documents.isEmpty())
         return {};
     return documents + QStringLiteral("/Quavelin");
+}
+
+QString CacheManager::filePath(const SearchResultItem &item) {
+    return cacheFolderPath() + QLatin1Char('/') + item.cacheFileName();
+}
+
+bool CacheManager::isCached(const SearchResultItem &item) {
+    return QFileInfo(filePath(item)).isFile();
 }
 
 qint64 CacheManager::countCachedFiles() {

@@ -9,6 +9,7 @@
 #include <optional>
 
 class CacheDownload;
+struct SearchResultItem;
 
 // The download cache: one file per previewed sound, directly in the cache folder.
 class CacheManager : public QObject {
@@ -25,6 +26,10 @@ public:
     // The cache folder ("Quavelin" in the user's Documents folder); it may not exist yet.
     // Empty when there is no Documents folder.
     static QString cacheFolderPath();
+    // Where the sound of `item` is kept in the cache folder, whether or not it is there yet.
+    static QString filePath(const SearchResultItem &item);
+    // Whether the sound of `item` is in the cache: a file, not a folder, under its name.
+    static bool isCached(const SearchResultItem &item);
     // The number of entries directly in the cache folder, hidden ones and subfolders included;
     // 0 when it does not exist yet or cannot be read.
     static qint64 countCachedFiles();

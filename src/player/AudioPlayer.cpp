@@ -5,8 +5,6 @@
 #include "models/UIState.h"
 
 #include <QDebug>
-#include <QDir>
-#include <QFileInfo>
 #include <QLocale>
 #include <QTimer>
 
@@ -60,8 +58,8 @@ void AudioPlayer::playOrStop(const SearchResultItem &item) {
     stop();
     m_uiState->setDownloadingItemId(item.id);
     m_cacheManager->cancelCurrentDownload();
-    const QString filePath = QDir(m_cacheManager->docFolderPath()).filePath(item.cacheFileName());
-    if (QFileInfo::exists(filePath)) {
+    const QString filePath = CacheManager::filePath(item);
+    if (CacheManager::isCached(item)) {
         playDownloadedFile(filePath, item);
         return;
     }

@@ -4,7 +4,6 @@
 #include "cache/CacheManager.h"
 #include "models/UIState.h"
 
-#include <QFileInfo>
 #include <QMimeData>
 
 #include <cmath>
@@ -95,10 +94,9 @@ SearchListItem::LicenseLabel SearchListItem::licenseLabel(const QUrl &license) {
 }
 
 std::optional<QString> SearchListItem::cachedFilePath(const SearchResultItem &item) {
-    const QString path = CacheManager::cacheFolderPath() + QLatin1Char('/') + item.cacheFileName();
-    if (!QFileInfo(path).isFile())
+    if (!CacheManager::isCached(item))
         return std::nullopt;
-    return path;
+    return CacheManager::filePath(item);
 }
 
 bool SearchListItem::checkFileCached(const SearchResultItem &item) {

@@ -50,7 +50,7 @@ SearchResultItem sound(qint64 id) {
 }
 
 QString cachePath(const SearchResultItem &item) {
-    return CacheManager::cacheFolderPath() + QLatin1Char('/') + item.cacheFileName();
+    return CacheManager::filePath(item);
 }
 
 QString downloadPath(const SearchResultItem &item) {

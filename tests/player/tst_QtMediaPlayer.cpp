@@ -26,8 +26,7 @@ class TestQtMediaPlayer : public QObject {
         item.name = QFileInfo(source).baseName();
         item.username = QStringLiteral("jo");
         item.type = QStringLiteral("wav");
-        const QString path =
-            CacheManager::cacheFolderPath() + QLatin1Char('/') + item.cacheFileName();
+        const QString path = CacheManager::filePath(item);
         QDir().mkpath(CacheManager::cacheFolderPath());
         QFile::remove(path);
         if (!QFile::copy(source, path))

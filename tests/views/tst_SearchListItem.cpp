@@ -164,7 +164,7 @@ void tst_SearchListItem::cachedFileIsFoundUnderItsCacheName() {
     QVERIFY(!SearchListItem::makeDragMimeData(item));
 
     QVERIFY(QDir().mkpath(CacheManager::cacheFolderPath()));
-    const QString path = CacheManager::cacheFolderPath() + QLatin1Char('/') + item.cacheFileName();
+    const QString path = CacheManager::filePath(item);
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.close();

@@ -363,8 +363,7 @@ void tst_SearchResultsList::dragOffersTheFileOnlyWhileTheLastCheckFoundIt() {
     QVERIFY(!h.list.dragMimeData(0));
 
     QVERIFY(QDir().mkpath(CacheManager::cacheFolderPath()));
-    const QString path =
-        CacheManager::cacheFolderPath() + QLatin1Char('/') + items.at(0).cacheFileName();
+    const QString path = CacheManager::filePath(items.at(0));
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.close();
