@@ -3,16 +3,12 @@
 #include "Colors.h"
 #include "cache/CacheManager.h"
 #include "models/UIState.h"
+#include "platform/ByteCountFormatter.h"
 
 #include <QMimeData>
 
-#include <cmath>
-
 namespace {
 const QString creativeCommonsHost = QStringLiteral("creativecommons.org");
-const char *const units[] = {"bytes", "KB", "MB", "GB", "TB", "PB", "EB", "ZB", "YB"};
-constexpr int lastUnit = 8;
-constexpr double ln1000 = 6.907755278982137;
 } // namespace
 
 bool SearchListItem::isDownloading(const SearchResultItem &item, const UIState &uiState) {
@@ -52,31 +48,7 @@ SearchListItem::Status SearchListItem::status(const SearchResultItem &item, cons
 }
 
 QString SearchListItem::sizeText(double bytes, const QLocale &locale) {
-    if (!(bytes > 0))
-        return QStringLiteral("0 bytes");
-    // Units beyond the table are clamped to its ends: a fraction of a byte counts in bytes,
-    // anything from 1000^9 on in YB.
-    int e = std::isfinite(bytes) ? int(std::floor(std::log(bytes) / ln1000)) : lastUnit;
-    e = qBound(0, e, lastUnit);
-    // The logarithm can land a hair below an exact power of 1000; the powers decide.
-    while (e < lastUnit && bytes >= std::pow(1000.0, e + 1))
-        ++e;
-    while (e > 0 && bytes < std::pow(1000.0, e))
-        --e;
-
-    const int fractionDigits = e >= 3 ? 1 : 0;
-    const double value = bytes / std::pow(1000.0, e);
-    QString number;
-    if (std::isfinite(value)) {
-        // Rounded to nearest, ties to even, as a number formatter does; no trailing zero.
-        const double scale = std::pow(10.0, fractionDigits);
-        const double rounded = std::nearbyint(value * scale) / scale;
-        const bool whole = rounded == std::floor(rounded);
-        number = locale.toString(rounded, 'f', whole ? 0 : fractionDigits);
-    }
-    if (number.isEmpty())
-        number = QStringLiteral("Unknown");
-    return number + QLatin1Char(' ') + QLatin1String(units[e]);
+    return ByteCountFormatter::compactString(bytes, locale);
 }
 
 SearchListItem::LicenseLabel SearchListItem::licenseLabel(const QUrl &license) {
