@@ -12,7 +12,6 @@
 
 namespace {
 const QString searchFields = QStringLiteral("id,name,type,tags,username,license,filesize");
-constexpr int pageSize = 15;
 
 // Besides the unreserved characters, what a query may hold literally; "&", "=", "+" and "#"
 // are escaped so that a value reaches the service as the one value it is.
@@ -81,7 +80,7 @@ SearchRequest *FreeSoundAPI::search(const QString &query, qint64 page) {
         {QStringLiteral("query"), query},
         {QStringLiteral("fields"), searchFields},
         {QStringLiteral("page"), QString::number(page)},
-        {QStringLiteral("page_size"), QString::number(pageSize)},
+        {QStringLiteral("page_size"), QString::number(SearchRequest::pageSize)},
         {QStringLiteral("token"), Defaults::Keys::clientSecret.read()},
     };
     QByteArray encodedQuery;

@@ -16,6 +16,9 @@ class QNetworkReply;
 class SearchRequest : public QObject {
     Q_OBJECT
 public:
+    // Results per page asked of the service; a page that comes back full may have a successor.
+    static constexpr int pageSize = 15;
+
     explicit SearchRequest(const QUrl &url, QObject *parent = nullptr);
     ~SearchRequest() override;
 

@@ -63,7 +63,7 @@ void SearchResults::receivePage(const QList<SearchResultItem> &results) {
     // never sees the new items with the old page number (and asks for that page again).
     m_state.items.append(results);
     m_state.page += 1;
-    m_state.canLoadNextPage = results.size() == pageSize;
+    m_state.canLoadNextPage = results.size() == SearchRequest::pageSize;
     for (int change = 0; change < 3; ++change)
         emit stateChanged();
 }

@@ -27,7 +27,6 @@ public:
         friend bool operator==(const PaginationState &, const PaginationState &) = default;
     };
 
-    static constexpr qint64 pageSize = 15;
     static constexpr std::chrono::milliseconds defaultThrottleInterval{1000};
 
     explicit SearchResults(QObject *parent = nullptr);
