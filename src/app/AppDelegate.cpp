@@ -42,28 +42,6 @@ QString authorizationCode(const QUrl &url) {
     const QString value = pieces.at(1).section(QLatin1Char('&'), 0, 0);
     return QUrl::fromPercentEncoding(value.toUtf8());
 }
-
-// The dark scheme of the main window and its menus, whatever the desktop's theme.
-QPalette darkPalette(QPalette palette) {
-    palette.setColor(QPalette::Window, Colors::grey(0.12));
-    palette.setColor(QPalette::Base, Colors::grey(0.12));
-    palette.setColor(QPalette::AlternateBase, Colors::grey(0.2));
-    palette.setColor(QPalette::Button, Colors::grey(0.2));
-    palette.setColor(QPalette::Light, Colors::grey(0.3));
-    palette.setColor(QPalette::Midlight, Colors::grey(0.25));
-    palette.setColor(QPalette::Mid, Colors::grey(0.18));
-    palette.setColor(QPalette::Dark, Colors::grey(0.08));
-    palette.setColor(QPalette::Shadow, Colors::grey(0.0));
-    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText,
-                            QPalette::BrightText, QPalette::HighlightedText})
-        palette.setColor(role, Colors::white);
-    palette.setColor(QPalette::PlaceholderText, Colors::gray);
-    palette.setColor(QPalette::Highlight, Colors::blue);
-    palette.setColor(QPalette::Disabled, QPalette::WindowText, Colors::gray);
-    palette.setColor(QPalette::Disabled, QPalette::Text, Colors::gray);
-    palette.setColor(QPalette::Disabled, QPalette::ButtonText, Colors::gray);
-    return palette;
-}
 } // namespace
 
 AppDelegate::AppDelegate(QObject *parent) : QObject(parent), m_uiState(new UIState(this)) {
@@ -114,7 +92,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     m_mainViewDelegate->killTheApp = [] { QCoreApplication::quit(); };
 
     m_window = std::make_unique<MainWindow>();
-    m_window->setPalette(darkPalette(m_window->palette()));
+    m_window->setPalette(Colors::darkPalette());
     buildMainMenu();
     m_window->setContentSize(mainContentSize);
     m_window->center();

@@ -17,6 +17,6 @@ inline QColor grey(double component) {
     return QColor::fromRgbF(component, component, component);
 }
 
-// The dark palette every view uses, whatever the desktop's theme: light text on grey 0.12.
+// The dark palette of every window and view, whatever the desktop's theme: light text on grey 0.12.
 QPalette darkPalette();
 } // namespace Colors
