@@ -22,7 +22,6 @@ QLineEdit *boundField(const Defaults::Key<QString> &key, const char *placeholder
     auto *field = new QLineEdit(key.read());
     field->setPlaceholderText(localized(placeholder));
     field->setFixedWidth(300);
-    field->setAttribute(Qt::WA_MacShowFocusRect, false);
     QObject::connect(field, &QLineEdit::textEdited, field,
                      [&key](const QString &text) { key.write(text); });
     key.observe(field, [field, &key] {

@@ -134,7 +134,6 @@ void ContentView::redraw() {
         m_errorLabel->setVisible(message.has_value());
         const SearchResults::PaginationState &state = m_searchResultsModel->state();
         m_resultsList->setResults(state.items);
-        m_resultsList->setIsLoading(state.canLoadNextPage);
         m_screens->setCurrentWidget(m_searchScreen);
         break;
     }

@@ -25,8 +25,6 @@ SearchBar::SearchBar(const QString &text, std::function<void()> openPreferencesW
     m_field->setObjectName(QStringLiteral("searchField"));
     m_field->setPlaceholderText(tr("Search..."));
     m_field->setFrame(false);
-    // No focus ring: the field is part of the bar, not a box of its own.
-    m_field->setAttribute(Qt::WA_MacShowFocusRect, false);
     QFont titleFont = m_field->font();
     titleFont.setPixelSize(20);
     m_field->setFont(titleFont);

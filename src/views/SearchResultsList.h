@@ -29,9 +29,6 @@ public:
 
     void setResults(const QList<SearchResultItem> &results);
     const QList<SearchResultItem> &results() const;
-    // Whether the model may load another page; nothing shown depends on it.
-    void setIsLoading(bool isLoading) { m_isLoading = isLoading; }
-    bool isLoading() const { return m_isLoading; }
     void setOnScrolledAtBottom(std::function<void()> action);
     void setOnPressItem(std::function<void(const SearchResultItem &)> action);
     // How a row learns whether its file is cached (by default a look into the cache folder).
@@ -85,7 +82,6 @@ private:
     std::function<void()> m_onScrolledAtBottom;
     std::function<void(const SearchResultItem &)> m_onPressItem;
     FileCheck m_fileCheck;
-    bool m_isLoading = false;
 
     QHash<qint64, SearchListItem::State> m_states;
     QHash<qint64, QVariantAnimation *> m_scaleAnimations;
