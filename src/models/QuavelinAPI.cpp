@@ -2,7 +2,7 @@
 
 #include "SettingsKeys.h"
 #include "UIState.h"
-#include "platform/BundleInfo.h"
+#include "platform/ApplicationInfo.h"
 #include "platform/Http.h"
 #include "platform/ServiceConfig.h"
 
@@ -21,7 +21,7 @@ void writeLine(const QString &line) {
 } // namespace
 
 void QuavelinAPI::checkUpdate(std::function<void(bool)> completion) {
-    const std::optional<QString> build = BundleInfo::buildNumber();
+    const std::optional<QString> build = ApplicationInfo::buildNumber();
     if (!build) {
         writeLine(QStringLiteral("missing build number"));
         completion(false);

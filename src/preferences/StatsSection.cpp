@@ -75,7 +75,7 @@ StatsSection::StatsSection(double contentWidth, QWidget *parent)
     layout->addLayout(figures);
 
     auto *reveal = PreferenceStyle::pushButton(localized("Show in File Manager..."));
-    connect(reveal, &QPushButton::clicked, this, &StatsSection::showDownloadFolderInFileManager);
+    connect(reveal, &QPushButton::clicked, this, &StatsSection::showDownloadFolderInFinder);
     layout->addWidget(reveal, 0, Qt::AlignLeft);
     layout->addSpacing(pad);
 
@@ -116,7 +116,7 @@ StatsSection::SizeParts StatsSection::sizeOnDiskParts() {
     return splitSizeText(ByteCountFormatter::string(*size));
 }
 
-void StatsSection::showDownloadFolderInFileManager() {
+void StatsSection::showDownloadFolderInFinder() {
     // The folder appears with the first download; before that it is shown empty rather than
     // not at all.
     const QString folder = CacheManager::cacheFolderPath();

@@ -31,7 +31,7 @@ public:
     static bool showsDonation(qint64 filesDownloaded) { return filesDownloaded > 100; }
 
     // Opens the cache folder in the desktop's file manager.
-    void showDownloadFolderInFileManager();
+    void showDownloadFolderInFinder();
 
     double contentWidth() const { return m_contentWidth; }
 

@@ -6,7 +6,7 @@
 #include "models/QuavelinAPI.h"
 #include "models/SettingsKeys.h"
 #include "models/UIState.h"
-#include "platform/BundleInfo.h"
+#include "platform/ApplicationInfo.h"
 #include "platform/RelativeDateFormatter.h"
 #include "platform/ServiceConfig.h"
 #include "platform/Workspace.h"
@@ -137,13 +137,13 @@ void UpdateAppSection::checkUpdateNow() {
 
 void UpdateAppSection::checkUpdateIfNeeded() {
     QuavelinAPI::checkUpdateIfDue(m_uiState);
-    m_currentVersion = BundleInfo::shortVersion();
+    m_currentVersion = ApplicationInfo::shortVersion();
     redraw();
 }
 
 void UpdateAppSection::showEvent(QShowEvent *event) {
     QWidget::showEvent(event);
-    // A window coming back from the dock is not the pane coming into view.
+    // A window coming back from the taskbar is not the pane coming into view.
     if (!event->spontaneous())
         checkUpdateIfNeeded();
 }

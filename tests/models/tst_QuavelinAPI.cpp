@@ -3,7 +3,7 @@
 #include "models/QuavelinAPI.h"
 #include "models/SettingsKeys.h"
 #include "models/UIState.h"
-#include "platform/BundleInfo.h"
+#include "platform/ApplicationInfo.h"
 
 #include <QSignalSpy>
 #include <QTemporaryFile>
@@ -67,7 +67,7 @@ private slots:
     void init() {
         m_server.clearRequests();
         m_server.route(checkPath, StandInServer::Response::json(R"({"isUpdateAvailable": true})"));
-        BundleInfo::restoreDictionary();
+        ApplicationInfo::restoreDictionary();
         checkUpdatesAutomatically.reset();
         lastUpdateCheck.write(someEarlierCheck);
     }
@@ -144,13 +144,14 @@ private slots:
     }
 
     void theBuildNumberGoesInUnchanged() {
-        BundleInfo::setDictionaryForTesting({{BundleInfo::buildNumberKey, QStringLiteral("7+1")}});
+        ApplicationInfo::setDictionaryForTesting(
+            {{ApplicationInfo::buildNumberKey, QStringLiteral("7+1")}});
         QCOMPARE(check(), QList<bool>{true});
         const StandInServer::Request &sent = m_server.requests().constFirst();
         QCOMPARE(sent.method, QByteArray("GET"));
         QCOMPARE(sent.path, checkPath);
         QCOMPARE(sent.rawQuery, QByteArray("build=7+1"));
-        BundleInfo::restoreDictionary();
+        ApplicationInfo::restoreDictionary();
         check();
         QCOMPARE(m_server.requests().at(1).rawQuery, "build=" + QByteArray(BuildInfo::buildNumber));
     }
@@ -217,7 +218,7 @@ private slots:
     }
 
     void aMissingBuildNumberAnswersFalseAtOnce() {
-        BundleInfo::setDictionaryForTesting({});
+        ApplicationInfo::setDictionaryForTesting({});
         QList<bool> answers;
         StdoutCapture out;
         QuavelinAPI::checkUpdate([&answers](bool a) { answers.append(a); });
@@ -230,7 +231,8 @@ private slots:
     }
 
     void aBuildNumberThatMakesNoURLIsAFailureLater() {
-        BundleInfo::setDictionaryForTesting({{BundleInfo::buildNumberKey, QStringLiteral("1 2")}});
+        ApplicationInfo::setDictionaryForTesting(
+            {{ApplicationInfo::buildNumberKey, QStringLiteral("1 2")}});
         QList<bool> answers;
         StdoutCapture out;
         QuavelinAPI::checkUpdate([&answers](bool a) { answers.append(a); });

@@ -4,7 +4,7 @@
 #include "StandInServer.h"
 #include "models/SettingsKeys.h"
 #include "models/UIState.h"
-#include "platform/BundleInfo.h"
+#include "platform/ApplicationInfo.h"
 #include "preferences/UpdateAppSection.h"
 #include "views/ActivityIndicator.h"
 
@@ -49,7 +49,7 @@ private slots:
         // Nothing runs by itself unless a test asks for it.
         Keys::checkUpdatesAutomatically.write(false);
         Keys::lastUpdateCheck.reset();
-        BundleInfo::restoreDictionary();
+        ApplicationInfo::restoreDictionary();
     }
     void cleanup() {
         delete m_server;
@@ -63,7 +63,7 @@ private slots:
         QCOMPARE(statusLine(&section)->text(), QStringLiteral("You've got latest version!"));
         section.show();
         QCOMPARE(statusLine(&section)->text(),
-                 QStringLiteral("You've got latest version: ") + *BundleInfo::shortVersion());
+                 QStringLiteral("You've got latest version: ") + *ApplicationInfo::shortVersion());
         QVERIFY(shows(statusLine(&section)));
         QVERIFY(!shows(label(&section, QStringLiteral("New version available!"))));
         // Only the button in the last-check row while no check ever answered.
@@ -72,7 +72,8 @@ private slots:
     }
 
     void withoutAShortVersionTheLineEndsWithAnExclamation() {
-        BundleInfo::setDictionaryForTesting({{BundleInfo::buildNumberKey, QStringLiteral("7")}});
+        ApplicationInfo::setDictionaryForTesting(
+            {{ApplicationInfo::buildNumberKey, QStringLiteral("7")}});
         UIState ui;
         UpdateAppSection section(&ui);
         section.show();

@@ -7,7 +7,7 @@
 
 // The application's information dictionary: "CFBundleVersion" (the build number) and
 // "CFBundleShortVersionString" (the version shown to the user), from the build.
-class BundleInfo {
+class ApplicationInfo {
 public:
     static inline const QString buildNumberKey = QStringLiteral("CFBundleVersion");
     static inline const QString shortVersionKey = QStringLiteral("CFBundleShortVersionString");
