@@ -25,3 +25,7 @@ Workspace &Workspace::shared() {
 void Workspace::setShared(Workspace *workspace) {
     replacement() = workspace;
 }
+
+void openURLString(const QString &text) {
+    Workspace::shared().openUrl(QUrl(text));
+}

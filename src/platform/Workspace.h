@@ -17,3 +17,6 @@ public:
     // Replaces the shared workspace (not owned); nullptr restores the desktop's.
     static void setShared(Workspace *workspace);
 };
+
+// Opens a fixed, well-formed address in the default browser, through the shared workspace.
+void openURLString(const QString &text);

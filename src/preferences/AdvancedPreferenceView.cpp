@@ -3,9 +3,9 @@
 #include "Container.h"
 #include "PreferenceLink.h"
 #include "PreferenceStyle.h"
-#include "UpdateAppSection.h"
 #include "models/SettingsKeys.h"
 #include "platform/ServiceConfig.h"
+#include "platform/Workspace.h"
 #include "views/Colors.h"
 
 #include <QCheckBox>

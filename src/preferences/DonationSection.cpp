@@ -3,8 +3,8 @@
 #include "PreferenceBox.h"
 #include "PreferenceLink.h"
 #include "PreferenceStyle.h"
-#include "UpdateAppSection.h"
 #include "platform/ServiceConfig.h"
+#include "platform/Workspace.h"
 #include "views/Colors.h"
 
 #include <QHBoxLayout>

@@ -24,10 +24,6 @@
 
 using PreferenceStyle::localized;
 
-void openURLString(const QString &text) {
-    Workspace::shared().openUrl(QUrl(text));
-}
-
 QString UpdateAppSection::websiteHost() {
     return QUrl(ServiceConfig::updateBase()).host();
 }

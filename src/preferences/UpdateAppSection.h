@@ -11,9 +11,6 @@ class QLabel;
 class QPushButton;
 class UIState;
 
-// Opens a fixed, well-formed address in the default browser.
-void openURLString(const QString &text);
-
 // Whether a newer build exists, the running version, the automatic-check setting, when the
 // last check answered, a check on demand, and the maker's web site. Each time the section is
 // shown it runs the automatic check when it is due.
