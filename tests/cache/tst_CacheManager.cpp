@@ -219,6 +219,28 @@ private slots:
         QVERIFY(!fileName.contains(QLatin1Char('/')));
     }
 
+    void isCachedAsAFileUnderItsNameOnly_data() {
+        QTest::addColumn<QString>("inFolder");
+        QTest::addColumn<bool>("cached");
+        QTest::newRow("nothing") << "" << false;
+        QTest::newRow("its file") << "42_Bell_jo.wav" << true;
+        QTest::newRow("another result's file") << "43_Bell_jo.wav" << false;
+        QTest::newRow("a folder under its name") << "42_Bell_jo.wav/" << false;
+    }
+
+    void isCachedAsAFileUnderItsNameOnly() {
+        QFETCH(QString, inFolder);
+        QFETCH(bool, cached);
+        const SearchResultItem bell = item(42, "Bell", "jo", "wav");
+        QCOMPARE(CacheManager::filePath(bell), m_destination);
+        const QString path = CacheManager::cacheFolderPath() + QLatin1Char('/') + inFolder;
+        if (inFolder.endsWith(QLatin1Char('/')))
+            QVERIFY(QDir().mkpath(path));
+        else if (!inFolder.isEmpty())
+            writeFile(path, "RIFF");
+        QCOMPARE(CacheManager::isCached(bell), cached);
+    }
+
     void downloadUrl() {
         QCOMPARE(item(42, "a", "b", "wav").downloadURL().path(), soundPath);
         QCOMPARE(item(42, "a", "b", "wav").downloadURL().host(),
