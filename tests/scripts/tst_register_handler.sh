@@ -44,7 +44,7 @@ for row in "${cases[@]}"; do
     use_home "$name"
     mkdir -p "$root/$name/$folder"
     binary=$root/$name/$folder/quavelin
-    printf '#!/bin/sh\n' >"$binary"
+    printf '#!/bin/sh\nprintf "%%s\\n" "$@" >"$(dirname "$0")/received"\n' >"$binary"
     chmod +x "$binary"
     installed=$(md5sum <"$XDG_DATA_HOME/applications/quavelin.desktop")
 
@@ -73,6 +73,16 @@ for row in "${cases[@]}"; do
         fail "$name: the default is not the user's own choice"
     expect_eq "$(md5sum <"$XDG_DATA_HOME/applications/quavelin.desktop")" "$installed" \
         "$name: installed entry"
+
+    # xdg-open's own fallback (no desktop detected) hands a link over as a desktop would; it
+    # reads only unquoted Exec lines, so it speaks for the plain path alone.
+    if [ "$name" = plain ]; then
+        link='quavelin://callback?code=a%20b&state=1'
+        DISPLAY=:99 BROWSER='' xdg-open "$link" || fail "$name: xdg-open status $?"
+        expect_eq "$(cat "$root/$name/$folder/received" 2>/dev/null)" "$link" \
+            "$name: link received"
+        rm -f "$root/$name/$folder/received"
+    fi
 
     before=$(snapshot "$name")
     sleep 0.01
