@@ -626,6 +626,20 @@ private slots:
         QCOMPARE(f.read(4), QByteArray("qqqq"));
     }
 
+    // Large files take long: a download that keeps arriving is never cut short, whatever the
+    // deadline of the other requests.
+    void aSlowDownloadHasNoDeadline() {
+        Response slow = answer(200, "audio/wav", "RIFF....slow");
+        slow.trickleMs = 40;
+        m_server.route(soundPath, slow);
+        Http::setDeadlineForTesting(std::chrono::milliseconds(100));
+        CacheManager cache;
+        auto outcome = startDownload(cache, m_destination, soundUrl());
+        QTRY_COMPARE(outcome->completions + outcome->failures, 1);
+        Http::setDeadlineForTesting(std::chrono::milliseconds(0));
+        QCOMPARE(readFile(m_destination), QByteArray("RIFF....slow"));
+    }
+
     void countCachedFiles() {
         QCOMPARE(CacheManager::countCachedFiles(), qint64(0)); // no folder yet
         const QString folder = CacheManager::cacheFolderPath();
