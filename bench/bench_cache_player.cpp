@@ -62,7 +62,10 @@ public:
         m_thread.start();
         m_server->moveToThread(&m_thread);
         QMetaObject::invokeMethod(
-            m_server, [this] { m_listening = m_server->listen(); }, Qt::BlockingQueuedConnection);
+            m_server,
+            // Pointed at as the sound service, so that downloads carry the token as real ones do.
+            [this] { m_listening = m_server->listenAs({"QUAVELIN_API_BASE"}); },
+            Qt::BlockingQueuedConnection);
     }
     ~ServerThread() {
         QMetaObject::invokeMethod(

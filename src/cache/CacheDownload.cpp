@@ -51,11 +51,31 @@ bool isJsonAnswer(const QNetworkReply &reply) {
     const qsizetype end = value.indexOf(", ");
     return (end < 0 ? value : value.first(end)) == "application/json";
 }
+
+bool isRedirect(const QNetworkReply &reply) {
+    const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    return status >= 300 && status < 400 &&
+           reply.attribute(QNetworkRequest::RedirectionTargetAttribute).isValid();
+}
+
+bool isSameOrigin(const QUrl &a, const QUrl &b) {
+    const auto defaultPort = [](const QUrl &url) {
+        return url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 ? 443 : 80;
+    };
+    return a.scheme().compare(b.scheme(), Qt::CaseInsensitive) == 0 &&
+           a.host().compare(b.host(), Qt::CaseInsensitive) == 0 &&
+           a.port(defaultPort(a)) == b.port(defaultPort(b));
+}
 } // namespace
 
 CacheDownload::CacheDownload(const QString &destination, const QNetworkRequest &request,
-                             QObject *parent)
-    : QObject(parent), m_destination(destination) {
+                             const QUrl &authorizedOrigin, QObject *parent)
+    : QObject(parent), m_destination(destination), m_request(request),
+      m_authorization(request.rawHeader("Authorization")), m_authorizedOrigin(authorizedOrigin) {
+    // Qt would resend every header on a redirect, the token included, wherever it leads.
+    m_request.setRawHeader("Authorization", QByteArray());
+    m_request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                           QNetworkRequest::ManualRedirectPolicy);
     QDir().mkpath(QFileInfo(destination).absolutePath());
     m_file = std::make_unique<QSaveFile>(destination);
     if (!m_file->open(QIODevice::WriteOnly)) {
@@ -72,10 +92,7 @@ CacheDownload::CacheDownload(const QString &destination, const QNetworkRequest &
             Qt::QueuedConnection);
         return;
     }
-    m_reply = Http::manager().get(request);
-    m_reply->setReadBufferSize(readBufferSize);
-    connect(m_reply, &QNetworkReply::readyRead, this, &CacheDownload::onReadyRead);
-    connect(m_reply, &QNetworkReply::finished, this, &CacheDownload::onFinished);
+    get(request.url());
 }
 
 CacheDownload::~CacheDownload() {
@@ -94,9 +111,52 @@ void CacheDownload::cancel() {
     discard();
 }
 
+void CacheDownload::get(const QUrl &url) {
+    QNetworkRequest hop = m_request;
+    hop.setUrl(url);
+    if (!m_authorization.isNull() && isSameOrigin(url, m_authorizedOrigin))
+        hop.setRawHeader("Authorization", m_authorization);
+    m_reply = Http::manager().get(hop);
+    m_reply->setReadBufferSize(readBufferSize);
+    connect(m_reply, &QNetworkReply::readyRead, this, &CacheDownload::onReadyRead);
+    connect(m_reply, &QNetworkReply::finished, this, &CacheDownload::onFinished);
+}
+
+void CacheDownload::followRedirect(const QUrl &target) {
+    const QUrl from = m_reply->url();
+    m_reply->disconnect(this);
+    m_reply->deleteLater();
+    m_reply = nullptr;
+    const QString error =
+        ++m_redirects > maxRedirects
+            ? QStringLiteral("Too many redirects (more than %1)").arg(maxRedirects)
+            : refusedRedirect(from, target);
+    if (!error.isEmpty()) {
+        discard();
+        finish(Result::Failed, error);
+        return;
+    }
+    get(target);
+}
+
+QString CacheDownload::refusedRedirect(const QUrl &from, const QUrl &to) {
+    const QString scheme = to.scheme().toLower();
+    if (scheme != QLatin1String("https") && scheme != QLatin1String("http"))
+        return QStringLiteral("Redirect to an unsupported scheme refused: %1")
+            .arg(to.toDisplayString());
+    if (from.scheme().toLower() == QLatin1String("https") && scheme != QLatin1String("https"))
+        return QStringLiteral("Redirect from https to http refused: %1").arg(to.toDisplayString());
+    return {};
+}
+
 void CacheDownload::onReadyRead() {
     if (!m_running || !m_reply || !m_file)
         return;
+    // The body of a redirect is not the sound.
+    if (isRedirect(*m_reply)) {
+        m_reply->skip(m_reply->bytesAvailable());
+        return;
+    }
     std::array<char, chunkSize> chunk;
     while (m_reply->bytesAvailable() > 0) {
         const qint64 n = m_reply->read(chunk.data(), chunk.size());
@@ -120,6 +180,11 @@ void CacheDownload::onFinished() {
     if (!m_running)
         return;
     const QNetworkReply &reply = *m_reply;
+    if (reply.error() == QNetworkReply::NoError && isRedirect(reply)) {
+        followRedirect(reply.url().resolved(
+            reply.attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl()));
+        return;
+    }
     const QVariant statusAttribute = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
     const int status = statusAttribute.isValid() ? statusAttribute.toInt() : 0;
     QString error;
@@ -137,6 +202,17 @@ void CacheDownload::onFinished() {
         // Never kept under the sound's name: it would count as cached and be played next time.
         discard();
         finish(Result::JsonAnswer);
+        return;
+    }
+    // An error page or an empty answer is no sound either; kept, it would count as cached and
+    // be handed to the player on every later press.
+    if (status >= 400 || m_received == 0) {
+        error = QStringLiteral("%1 (HTTP status %2)")
+                    .arg(m_received == 0 ? QStringLiteral("Empty answer")
+                                         : QStringLiteral("Error answer"))
+                    .arg(status);
+        discard();
+        finish(Result::Failed, error);
         return;
     }
     if (!m_file->commit()) {

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QUrl>
 
 #include <memory>
 
@@ -27,11 +28,21 @@ public:
     // How much of the answer Qt may hold in memory before we have written it out.
     static constexpr qint64 readBufferSize = 1024 * 1024;
 
-    // Starts the GET at once; `finished` follows later on this object's thread.
+    // Redirects followed before the download counts as failed.
+    static constexpr int maxRedirects = 10;
+
+    // Starts the GET at once; `finished` follows later on this object's thread. Redirects are
+    // followed here, hop by hop: the request's "Authorization" header goes only to hops on
+    // `authorizedOrigin` (the same scheme, host and port), and a hop from https to anything
+    // else is refused.
     CacheDownload(const QString &destination, const QNetworkRequest &request,
-                  QObject *parent = nullptr);
+                  const QUrl &authorizedOrigin, QObject *parent = nullptr);
     // A running transfer is aborted and its partial file removed, without `finished`.
     ~CacheDownload() override;
+
+    // Why a redirect from `from` to `to` is not followed (only to http or https, and never from
+    // https to anything else), or empty when it is.
+    static QString refusedRedirect(const QUrl &from, const QUrl &to);
 
     // Aborts the transfer and removes the partial file; `finished` is not emitted. Does nothing
     // once the download has finished.
@@ -44,6 +55,8 @@ signals:
     void finished(CacheDownload::Result result, const QString &error);
 
 private:
+    void get(const QUrl &url);
+    void followRedirect(const QUrl &target);
     void onReadyRead();
     void onFinished();
     bool ensureFileOpen();
@@ -51,6 +64,10 @@ private:
     void discard();
 
     QString m_destination;
+    QNetworkRequest m_request; // without the "Authorization" header
+    QByteArray m_authorization;
+    QUrl m_authorizedOrigin;
+    int m_redirects = 0;
     QPointer<QNetworkReply> m_reply;
     std::unique_ptr<QSaveFile> m_file;
     qint64 m_received = 0;

@@ -4,6 +4,7 @@
 #include "models/SearchResultItem.h"
 #include "models/SettingsKeys.h"
 #include "platform/Http.h"
+#include "platform/ServiceConfig.h"
 
 #include <QDebug>
 #include <QDir>
@@ -51,7 +52,8 @@ void CacheManager::download(const QString &to, const QUrl &from, Completion comp
                             Failure failure) {
     const QByteArray token = Defaults::Keys::accessToken.read().toUtf8();
     auto *download =
-        new CacheDownload(to, Http::request(from, {{"Authorization", "Bearer " + token}}), this);
+        new CacheDownload(to, Http::request(from, {{"Authorization", "Bearer " + token}}),
+                          QUrl(ServiceConfig::apiBase()), this);
     connect(download, &CacheDownload::finished, this,
             [this, download, to, completion = std::move(completion),
              failure = std::move(failure)](CacheDownload::Result result, const QString &error) {

@@ -36,9 +36,10 @@ public:
 
     QString docFolderPath() const { return m_docFolderPath; }
 
-    // Downloads `from` with the user's token to `to`. `completion` runs at most once, on the
-    // main thread: with `to` when a sound arrived, with nothing when the service answered with
-    // JSON instead, and not at all when the transfer failed or was cancelled. `failure` runs
+    // Downloads `from` with the user's token to `to`; the token goes only to the service's own
+    // scheme, host and port, never to a host a redirect leads to. `completion` runs at most once,
+    // on the main thread: with `to` when a sound arrived, with nothing when the service answered
+    // with JSON instead, and not at all when the transfer failed or was cancelled. `failure` runs
     // instead when the transfer or the storing failed (not on cancel). Neither a failure nor a
     // cancel leaves a file at `to` or touches one already there. Replaces the current download
     // without cancelling it.

@@ -86,17 +86,18 @@ QString SearchResultItem::cacheFileName() const {
     const QString idPart = QString::number(id) + QLatin1Char('_');
     QString namePart = sanitizedFileName(name);
     QString userPart = sanitizedFileName(username);
-    const QString suffix = QLatin1Char('.') + sanitizedFileName(type);
+    QString typePart = sanitizedFileName(type);
     // The filtered text is ASCII, so characters are bytes. Names that would not fit the file
-    // system give up the end of the sound's name first, then of the user name.
+    // system give up the end of the sound's name first, then of the user name, and last of the
+    // type, so that every result can be stored.
     const auto length = [&] {
-        return idPart.size() + namePart.size() + 1 + userPart.size() + suffix.size();
+        return idPart.size() + namePart.size() + 1 + userPart.size() + 1 + typePart.size();
     };
-    if (length() > maxFileNameBytes)
-        namePart.truncate(qMax<qsizetype>(0, namePart.size() - (length() - maxFileNameBytes)));
-    if (length() > maxFileNameBytes)
-        userPart.truncate(qMax<qsizetype>(0, userPart.size() - (length() - maxFileNameBytes)));
-    return idPart + namePart + QLatin1Char('_') + userPart + suffix;
+    for (QString *part : {&namePart, &userPart, &typePart}) {
+        if (length() > maxFileNameBytes)
+            part->truncate(qMax<qsizetype>(0, part->size() - (length() - maxFileNameBytes)));
+    }
+    return idPart + namePart + QLatin1Char('_') + userPart + QLatin1Char('.') + typePart;
 }
 
 QUrl SearchResultItem::downloadURL() const {

@@ -6,11 +6,51 @@
 #include <QLocale>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QTimer>
 
 namespace {
 std::chrono::milliseconds &timeout() {
     static std::chrono::milliseconds t = Http::defaultTimeout;
     return t;
+}
+
+std::chrono::milliseconds &deadline() {
+    static std::chrono::milliseconds d = Http::defaultDeadline;
+    return d;
+}
+
+// Why a reply was cut short by its bounds; answerBody reports it instead of the abort.
+constexpr char boundsFailure[] = "quavelinBoundsFailure";
+
+void cutShort(QNetworkReply *reply, const QString &failure) {
+    if (!reply->isRunning())
+        return;
+    reply->setProperty(boundsFailure, failure);
+    reply->abort();
+}
+
+// Answers that are read whole stay small and end in time: a hostile or broken server could
+// otherwise fill the memory or keep a request going for ever, a byte at a time.
+QNetworkReply *bounded(QNetworkReply *reply) {
+    auto *timer = new QTimer(reply);
+    timer->setSingleShot(true);
+    const double seconds = deadline().count() / 1000.0;
+    QObject::connect(timer, &QTimer::timeout, reply, [reply, seconds] {
+        cutShort(reply, QStringLiteral("no whole answer within %1 s").arg(seconds));
+    });
+    QObject::connect(reply, &QNetworkReply::finished, timer, &QTimer::stop);
+    timer->start(deadline());
+    // Checked as soon as the length is announced and as each piece arrives, before the
+    // answer is read.
+    const auto checkSize = [reply] {
+        const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
+        if ((announced.isValid() && announced.toLongLong() > Http::maxAnswerSize) ||
+            reply->bytesAvailable() > Http::maxAnswerSize)
+            cutShort(reply, QStringLiteral("answer larger than %1 bytes").arg(Http::maxAnswerSize));
+    };
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, checkSize);
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, checkSize);
+    return reply;
 }
 } // namespace
 
@@ -32,16 +72,21 @@ QNetworkRequest Http::request(const QUrl &url, const Headers &headers) {
 }
 
 QNetworkReply *Http::get(const QUrl &url, const Headers &headers) {
-    return manager().get(request(url, headers));
+    return bounded(manager().get(request(url, headers)));
 }
 
 QNetworkReply *Http::postForm(const QUrl &url, const QMap<QString, QString> &fields) {
     QNetworkRequest r = request(url);
     r.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray(FormEncoder::contentType));
-    return manager().post(r, FormEncoder::encode(fields));
+    return bounded(manager().post(r, FormEncoder::encode(fields)));
 }
 
 std::optional<QByteArray> Http::answerBody(QNetworkReply *reply, QString *failure) {
+    if (const QVariant bounds = reply->property(boundsFailure); bounds.isValid()) {
+        if (failure)
+            *failure = bounds.toString();
+        return std::nullopt;
+    }
     const QNetworkReply::NetworkError error = reply->error();
     // Errors that only restate an HTTP status (4xx and 5xx) still come with a whole answer.
     const bool statusOnly =
@@ -64,4 +109,8 @@ std::optional<QByteArray> Http::answerBody(QNetworkReply *reply, QString *failur
 
 void Http::setTimeoutForTesting(std::chrono::milliseconds t) {
     timeout() = t.count() > 0 ? t : defaultTimeout;
+}
+
+void Http::setDeadlineForTesting(std::chrono::milliseconds d) {
+    deadline() = d.count() > 0 ? d : defaultDeadline;
 }

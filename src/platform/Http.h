@@ -17,6 +17,10 @@ class QNetworkReply;
 // request carries a transfer timeout so that a dead server cannot hang a request for ever.
 namespace Http {
 inline constexpr std::chrono::milliseconds defaultTimeout{60000};
+// The whole time an answer of get() or postForm() may take, however steadily it trickles in.
+inline constexpr std::chrono::milliseconds defaultDeadline{60000};
+// The largest answer of get() or postForm(); a page of 150 search results is about 28 KB.
+inline constexpr qint64 maxAnswerSize = 16 * 1024 * 1024;
 
 using Headers = QList<QPair<QByteArray, QByteArray>>;
 
@@ -25,16 +29,20 @@ QNetworkAccessManager &manager();
 // A request with the client's default headers and the transfer timeout.
 QNetworkRequest request(const QUrl &url, const Headers &headers = {});
 
+// Answers read whole into memory: the reply is aborted once its answer is announced or
+// received larger than maxAnswerSize, or has not wholly arrived within the deadline.
 QNetworkReply *get(const QUrl &url, const Headers &headers = {});
-// POSTs `fields` URL-form-encoded (see FormEncoder).
+// POSTs `fields` URL-form-encoded (see FormEncoder), bounded like get().
 QNetworkReply *postForm(const QUrl &url, const QMap<QString, QString> &fields);
 
 // The body of the answer once `reply` has finished, whatever its HTTP status (the services'
 // answers are judged by their body alone), or nothing when the transfer failed before a whole
-// answer arrived (no connection, time-out, dropped connection, cancellation); `failure` then
-// says why.
+// answer arrived (no connection, time-out, dropped connection, cancellation, an answer beyond
+// the bounds of get() and postForm()); `failure` then says why.
 std::optional<QByteArray> answerBody(QNetworkReply *reply, QString *failure = nullptr);
 
 // Tests shorten the transfer timeout; 0 restores the default.
 void setTimeoutForTesting(std::chrono::milliseconds timeout);
+// Tests shorten the deadline of get() and postForm(); 0 restores the default.
+void setDeadlineForTesting(std::chrono::milliseconds deadline);
 } // namespace Http

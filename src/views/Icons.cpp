@@ -1,10 +1,10 @@
 #include "Icons.h"
 
-#include <QFile>
-#include <QHash>
+#include <QDir>
 #include <QImage>
 #include <QPainter>
 #include <QPixmapCache>
+#include <QSet>
 #include <QSvgRenderer>
 
 // The resources live in a static library: nothing would pull them into the executable unless
@@ -14,10 +14,14 @@ static void registerViewResources() {
 }
 
 namespace {
-QString resourcePath(const QString &name) {
+QString resourceFolder() {
     static const bool registered = (registerViewResources(), true);
     Q_UNUSED(registered);
-    return QStringLiteral(":/views/icons/") + name + QStringLiteral(".svg");
+    return QStringLiteral(":/views/icons/");
+}
+
+QString resourcePath(const QString &name) {
+    return resourceFolder() + name + QStringLiteral(".svg");
 }
 
 // Multiplies every pixel's colour (premultiplied, so the alpha stays consistent) by `tint`.
@@ -41,13 +45,16 @@ void multiply(QImage &image, const QColor &tint, bool inverted) {
 } // namespace
 
 bool Icons::exists(const QString &name) {
-    // Asked for every licence part of every painted row: answer from memory after the first time.
-    static QHash<QString, bool> known;
-    if (const auto it = known.constFind(name); it != known.cend())
-        return *it;
-    const bool found = !name.isEmpty() && QFile::exists(resourcePath(name));
-    known.insert(name, found);
-    return found;
+    // Asked for every licence part of every painted row, and the parts come from the service:
+    // the artwork there is, listed once, answers without keeping anything of what was asked.
+    static const QSet<QString> artwork = [] {
+        QSet<QString> names;
+        for (const QString &file :
+             QDir(resourceFolder()).entryList({QStringLiteral("*.svg")}, QDir::Files))
+            names.insert(file.chopped(4));
+        return names;
+    }();
+    return artwork.contains(name);
 }
 
 QPixmap Icons::tinted(const QString &name, const QSize &size, const QColor &tint,

@@ -1,6 +1,7 @@
 #include "TestMain.h"
 
 #include "StandInServer.h"
+#include "cache/CacheDownload.h"
 #include "cache/CacheManager.h"
 #include "models/SearchResultItem.h"
 #include "models/SettingsKeys.h"
@@ -115,7 +116,8 @@ class TestCacheManager : public QObject {
 
 private slots:
     void initTestCase() {
-        QVERIFY(m_server.listen());
+        // The token goes only to the service's own address: the stand-in is that service.
+        QVERIFY(m_server.listenAs({"QUAVELIN_API_BASE"}));
         m_destination = CacheManager::cacheFolderPath() + QStringLiteral("/42_Bell_jo.wav");
     }
 
@@ -200,6 +202,15 @@ private slots:
             << qint64(1) << "Bell" << QString(300, 'u') << "wav"
             << QStringLiteral("1__%1.wav")
                    .arg(QString(255 - QStringLiteral("1__.wav").size(), 'u'));
+        QTest::newRow("type too long: name and user name dropped, type shortened last")
+            << qint64(1) << "Bell"
+            << "jo" << QString(300, 't')
+            << QStringLiteral("1__.%1").arg(QString(255 - QStringLiteral("1__.").size(), 't'));
+        QTest::newRow("every field too long")
+            << qint64(-9223372036854775807LL - 1) << QString(300, 'n') << QString(300, 'u')
+            << QString(300, 't')
+            << QStringLiteral("-9223372036854775808__.%1")
+                   .arg(QString(255 - QStringLiteral("-9223372036854775808__.").size(), 't'));
         QTest::newRow("too long after filtering only counts kept characters")
             << qint64(7) << QString(300, ' ') + QStringLiteral("ok") << "jo"
             << "wav"
@@ -241,14 +252,22 @@ private slots:
         QCOMPARE(CacheManager::isCached(bell), cached);
     }
 
+    void aResultWithAnOverlongTypeIsStored() {
+        m_server.route(soundPath, answer(200, "audio/wav", "RIFF"));
+        const QString to = CacheManager::filePath(item(42, "Bell", "jo", QString(300, 'w')));
+        CacheManager cache;
+        auto outcome = startDownload(cache, to, soundUrl());
+        QTRY_COMPARE(outcome->completions + outcome->failures, 1);
+        QCOMPARE(outcome->error, QString());
+        QCOMPARE(readFile(to), QByteArray("RIFF"));
+    }
+
     void downloadUrl() {
         QCOMPARE(item(42, "a", "b", "wav").downloadURL().path(), soundPath);
         QCOMPARE(item(42, "a", "b", "wav").downloadURL().host(),
                  QUrl(ServiceConfig::apiBase()).host());
-        qputenv("QUAVELIN_API_BASE", m_server.baseUrl().toUtf8());
         QCOMPARE(item(-7, "a", "b", "wav").downloadURL(),
                  QUrl(m_server.baseUrl() + QStringLiteral("/apiv2/sounds/-7/download/")));
-        qunsetenv("QUAVELIN_API_BASE");
     }
 
     void requestCarriesTheToken_data() {
@@ -301,8 +320,17 @@ private slots:
             << 200 << QByteArray("Content-Type: Application/JSON") << json << "sound";
         QTest::newRow("HTML page is a sound") << 200 << QByteArray("Content-Type: text/html")
                                               << QByteArray("<html></html>") << "sound";
-        QTest::newRow("HTML error page is a sound") << 404 << QByteArray("Content-Type: text/html")
-                                                    << QByteArray("<h1>Not found</h1>") << "sound";
+        QTest::newRow("HTML error page fails") << 404 << QByteArray("Content-Type: text/html")
+                                               << QByteArray("<h1>Not found</h1>") << "failed";
+        QTest::newRow("503 page fails") << 503 << QByteArray("Content-Type: text/html")
+                                        << QByteArray("<h1>Try later</h1>") << "failed";
+        QTest::newRow("500 text fails") << 500 << QByteArray("Content-Type: text/plain")
+                                        << QByteArray("Server Error") << "failed";
+        QTest::newRow("JSON with a charset and an error status fails")
+            << 503 << QByteArray("Content-Type: application/json; charset=utf-8") << json
+            << "failed";
+        QTest::newRow("any 2xx with a body is a sound")
+            << 203 << QByteArray("Content-Type: audio/wav") << QByteArray("RIFF") << "sound";
         QTest::newRow("audio") << 200 << QByteArray("Content-Type: audio/wav")
                                << QByteArray("RIFF....") << "sound";
         QTest::newRow("no content type") << 200 << QByteArray() << QByteArray("RIFF") << "sound";
@@ -312,8 +340,8 @@ private slots:
         QTest::newRow("empty 200 fails")
             << 200 << QByteArray("Content-Type: audio/wav") << QByteArray() << "failed";
         QTest::newRow("empty 404 fails") << 404 << QByteArray() << QByteArray() << "failed";
-        QTest::newRow("empty 204 is a sound") << 204 << QByteArray() << QByteArray() << "sound";
-        QTest::newRow("empty 205 is a sound") << 205 << QByteArray() << QByteArray() << "sound";
+        QTest::newRow("empty 204 fails") << 204 << QByteArray() << QByteArray() << "failed";
+        QTest::newRow("empty 205 fails") << 205 << QByteArray() << QByteArray() << "failed";
     }
 
     void answerClassification() {
@@ -353,7 +381,8 @@ private slots:
                 QCOMPARE(outcome->completedWith, std::nullopt);
             } else {
                 QCOMPARE(outcome->failures, 1);
-                QVERIFY(!outcome->error.isEmpty());
+                QVERIFY2(outcome->error.contains(QStringLiteral("HTTP status %1").arg(status)),
+                         qPrintable(outcome->error));
             }
             QVERIFY(!QFileInfo::exists(m_destination));
             QCOMPARE(Defaults::Keys::filesDownloaded.read(), qint64(-1));
@@ -376,6 +405,8 @@ private slots:
         const Response droppedError = generated(404, "text/html", 200000, Drop, 1000);
         const Response empty = answer(200, "audio/wav", {});
         const Response json = Response::json(R"({"detail":"Throttled"})", 429);
+        const Response errorPage = answer(503, "text/html", "<h1>Service Unavailable</h1>");
+        const Response noContent = answer(204, {}, {});
         for (const bool earlier : {false, true}) {
             const char *suffix = earlier ? ", earlier file" : "";
             const auto row = [&](const char *name) -> QTestData & {
@@ -392,6 +423,8 @@ private slots:
                 << stalled << false << false << earlier << "failed";
             row("refused connection") << Response() << false << true << earlier << "failed";
             row("empty answer") << empty << false << false << earlier << "failed";
+            row("error page") << errorPage << false << false << earlier << "failed";
+            row("empty 204") << noContent << false << false << earlier << "failed";
             row("JSON refusal") << json << false << false << earlier << "json";
         }
     }
@@ -457,6 +490,107 @@ private slots:
         QCOMPARE(m_server.requests(QStringLiteral("/files/42.wav")).size(), 1);
     }
 
+    // Each hop of a redirect is decided on its own: the token goes only to the service's own
+    // scheme, host and port (the stand-in under 127.0.0.1); the file arrives whoever serves it.
+    void redirectsCarryTheTokenOnlyToTheService_data() {
+        QTest::addColumn<QStringList>("hops");      // where each redirect leads, in order
+        QTest::addColumn<QList<bool>>("tokenSent"); // per request; empty: not looked at
+        QTest::addColumn<bool>("stored");
+
+        QTest::newRow("relative location")
+            << QStringList{"relative"} << QList<bool>{true, true} << true;
+        QTest::newRow("the service's own address")
+            << QStringList{"service"} << QList<bool>{true, true} << true;
+        QTest::newRow("another host name")
+            << QStringList{"other host"} << QList<bool>{true, false} << true;
+        QTest::newRow("another port")
+            << QStringList{"other port"} << QList<bool>{true, false} << true;
+        QTest::newRow("another host, then relative there")
+            << QStringList{"other host", "relative"} << QList<bool>{true, false, false} << true;
+        QTest::newRow("another host, then back to the service")
+            << QStringList{"other host", "service"} << QList<bool>{true, false, true} << true;
+        QTest::newRow("303 to another host")
+            << QStringList{"other host 303"} << QList<bool>{true, false} << true;
+        QTest::newRow("ten redirects are followed")
+            << QStringList(10, "relative") << QList<bool>{} << true;
+        QTest::newRow("the eleventh is not")
+            << QStringList(11, "relative") << QList<bool>{} << false;
+        QTest::newRow("no redirect to a local file")
+            << QStringList{"file"} << QList<bool>{} << false;
+    }
+
+    void redirectsCarryTheTokenOnlyToTheService() {
+        QFETCH(QStringList, hops);
+        QFETCH(QList<bool>, tokenSent);
+        QFETCH(bool, stored);
+        StandInServer otherPort;
+        QVERIFY(otherPort.listen());
+        const auto hopPath = [](qsizetype i) {
+            return i == 0 ? soundPath : QStringLiteral("/hop/%1").arg(i);
+        };
+        // Hop i redirects to hop i + 1; the last one serves the file. Every server serves all.
+        for (qsizetype i = 0; i <= hops.size(); ++i) {
+            Response r = answer(200, "audio/wav", "RIFFfile");
+            if (i < hops.size()) {
+                const QString &to = hops[i];
+                const QString base = to.startsWith(QLatin1String("other host"))
+                                         ? m_server.otherHostBaseUrl()
+                                     : to == QLatin1String("other port") ? otherPort.baseUrl()
+                                     : to == QLatin1String("service")    ? m_server.baseUrl()
+                                     : to == QLatin1String("file")       ? QStringLiteral("file://")
+                                                                         : QString();
+                r = Response::redirect((base + hopPath(i + 1)).toUtf8(),
+                                       to.endsWith(QLatin1String("303")) ? 303 : 302);
+            }
+            m_server.route(hopPath(i), r);
+            otherPort.route(hopPath(i), r);
+        }
+        writeFile(m_destination, "GOOD");
+
+        CacheManager cache;
+        auto outcome = startDownload(cache, m_destination, soundUrl());
+        QTRY_COMPARE(outcome->completions + outcome->failures, 1);
+        QCOMPARE(outcome->completions, stored ? 1 : 0);
+        QCOMPARE(readFile(m_destination), stored ? QByteArray("RIFFfile") : QByteArray("GOOD"));
+        QCOMPARE(folderEntries().size(), 1);
+
+        for (qsizetype i = 0; i < tokenSent.size(); ++i) {
+            const auto requests = m_server.requests(hopPath(i)) + otherPort.requests(hopPath(i));
+            QCOMPARE(requests.size(), 1);
+            QCOMPARE(requests[0].header("authorization"),
+                     tokenSent[i] ? QByteArray("Bearer token-1") : QByteArray());
+            if (i > 0 && hops[i - 1].startsWith(QLatin1String("other host")))
+                QVERIFY(requests[0].header("host").startsWith("localhost:"));
+        }
+        // Not one request more than the hops that were followed.
+        const qsizetype followed = qMin<qsizetype>(hops.size(), CacheDownload::maxRedirects);
+        QCOMPARE(m_server.requests().size() + otherPort.requests().size(),
+                 hops.contains(QStringLiteral("file")) ? 1 : 1 + followed);
+    }
+
+    void redirectRules_data() {
+        QTest::addColumn<QUrl>("from");
+        QTest::addColumn<QUrl>("to");
+        QTest::addColumn<bool>("refused");
+        const QUrl https("https://freesound.org/apiv2/sounds/1/download/");
+        const QUrl http("http://freesound.org/apiv2/sounds/1/download/");
+        QTest::newRow("https to https") << https << QUrl("https://cdn.example/1.wav") << false;
+        QTest::newRow("https to http") << https << QUrl("http://cdn.example/1.wav") << true;
+        QTest::newRow("https to http on the same host")
+            << https << QUrl("http://freesound.org/1.wav") << true;
+        QTest::newRow("http to https") << http << QUrl("https://cdn.example/1.wav") << false;
+        QTest::newRow("http to http") << http << QUrl("http://cdn.example/1.wav") << false;
+        QTest::newRow("https to ftp") << https << QUrl("ftp://cdn.example/1.wav") << true;
+        QTest::newRow("http to a file") << http << QUrl("file:///etc/passwd") << true;
+    }
+
+    void redirectRules() {
+        QFETCH(QUrl, from);
+        QFETCH(QUrl, to);
+        QFETCH(bool, refused);
+        QCOMPARE(!CacheDownload::refusedRedirect(from, to).isEmpty(), refused);
+    }
+
     void failureToStoreIsAFailure() {
         m_server.route(soundPath, answer(200, {}, "RIFF"));
         const QString blocker = CacheManager::cacheFolderPath() + QStringLiteral("/file");
@@ -511,6 +645,20 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         f.seek(size - 4);
         QCOMPARE(f.read(4), QByteArray("qqqq"));
+    }
+
+    // Large files take long: a download that keeps arriving is never cut short, whatever the
+    // deadline of the other requests.
+    void aSlowDownloadHasNoDeadline() {
+        Response slow = answer(200, "audio/wav", "RIFF....slow");
+        slow.trickleMs = 40;
+        m_server.route(soundPath, slow);
+        Http::setDeadlineForTesting(std::chrono::milliseconds(100));
+        CacheManager cache;
+        auto outcome = startDownload(cache, m_destination, soundUrl());
+        QTRY_COMPARE(outcome->completions + outcome->failures, 1);
+        Http::setDeadlineForTesting(std::chrono::milliseconds(0));
+        QCOMPARE(readFile(m_destination), QByteArray("RIFF....slow"));
     }
 
     void countCachedFiles() {

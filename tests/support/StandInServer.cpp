@@ -32,6 +32,13 @@ StandInServer::Response StandInServer::Response::json(const QByteArray &body, in
     return r;
 }
 
+StandInServer::Response StandInServer::Response::redirect(const QByteArray &location, int status) {
+    Response r;
+    r.status = status;
+    r.headers = {{"Location", location}};
+    return r;
+}
+
 StandInServer::StandInServer(QObject *parent) : QObject(parent), m_server(new QTcpServer(this)) {
     connect(m_server, &QTcpServer::newConnection, this, [this] {
         while (QTcpSocket *socket = m_server->nextPendingConnection()) {
@@ -60,6 +67,10 @@ bool StandInServer::listenAs(std::initializer_list<const char *> baseVariables) 
 
 QString StandInServer::baseUrl() const {
     return QStringLiteral("http://127.0.0.1:%1").arg(m_server->serverPort());
+}
+
+QString StandInServer::otherHostBaseUrl() const {
+    return QStringLiteral("http://localhost:%1").arg(m_server->serverPort());
 }
 
 void StandInServer::route(const QString &path, Handler handler) {
@@ -141,7 +152,9 @@ void StandInServer::send(QTcpSocket *socket, const Response &response) {
     QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + " Stand-in\r\n";
     for (const auto &[name, value] : response.headers)
         head += name + ": " + value + "\r\n";
-    head += "Content-Length: " + QByteArray::number(length) + "\r\nConnection: close\r\n\r\n";
+    if (response.announceLength)
+        head += "Content-Length: " + QByteArray::number(length) + "\r\n";
+    head += "Connection: close\r\n\r\n";
     socket->write(head);
 
     const bool drop = response.dropAfterBytes >= 0;
@@ -160,8 +173,27 @@ void StandInServer::send(QTcpSocket *socket, const Response &response) {
             socket->disconnectFromHost();
         }
     };
+    if (response.trickleMs > 0) {
+        auto sent = std::make_shared<qint64>(0);
+        auto *timer = new QTimer(socket);
+        connect(timer, &QTimer::timeout, socket,
+                [this, socket, timer, response, toSend, sent, endBody] {
+                    if (*sent == toSend) {
+                        timer->stop();
+                        endBody();
+                        return;
+                    }
+                    socket->write(response.generatedBodySize < 0 ? response.body.mid(*sent, 1)
+                                                                 : QByteArray(1, 'q'));
+                    ++*sent;
+                    ++m_bodyBytesSent;
+                });
+        timer->start(response.trickleMs);
+        return;
+    }
     if (response.generatedBodySize < 0) {
         socket->write(response.body.left(toSend));
+        m_bodyBytesSent += toSend;
         endBody();
         return;
     }
@@ -169,11 +201,12 @@ void StandInServer::send(QTcpSocket *socket, const Response &response) {
     // itself stays small in memory.
     auto remaining = std::make_shared<qint64>(toSend);
     auto chunk = std::make_shared<QByteArray>(256 * 1024, 'q');
-    auto pump = [socket, remaining, chunk, endBody] {
+    auto pump = [this, socket, remaining, chunk, endBody] {
         while (*remaining > 0 && socket->bytesToWrite() < 4 * chunk->size()) {
             const qint64 n = qMin<qint64>(*remaining, chunk->size());
             socket->write(chunk->constData(), n);
             *remaining -= n;
+            m_bodyBytesSent += n;
         }
         if (*remaining == 0) {
             *remaining = -1;

@@ -44,8 +44,13 @@ public:
         // Send the headers and this many bytes of the announced body, then send nothing more and
         // keep the connection open (a stalled transfer).
         qint64 stallAfterBytes = -1;
+        // Send the body one byte every this many milliseconds (a trickling transfer).
+        int trickleMs = 0;
+        // Without it no Content-Length goes out and the end of the body is the connection's.
+        bool announceLength = true;
 
         static Response json(const QByteArray &body, int status = 200);
+        static Response redirect(const QByteArray &location, int status = 302);
     };
     using Handler = std::function<Response(const Request &)>;
 
@@ -58,13 +63,20 @@ public:
     bool listenAs(std::initializer_list<const char *> baseVariables);
     // "http://127.0.0.1:<port>", no trailing slash.
     QString baseUrl() const;
+    // The same stand-in under another host name: "http://localhost:<port>".
+    QString otherHostBaseUrl() const;
 
     void route(const QString &path, Handler handler);
     void route(const QString &path, const Response &response);
 
     const QList<Request> &requests() const { return m_requests; }
     QList<Request> requests(const QString &path) const;
-    void clearRequests() { m_requests.clear(); }
+    void clearRequests() {
+        m_requests.clear();
+        m_bodyBytesSent = 0;
+    }
+    // Bytes of answer bodies handed to the sockets since the last clearRequests().
+    qint64 bodyBytesSent() const { return m_bodyBytesSent; }
 
 signals:
     void requestReceived(const QString &path);
@@ -78,6 +90,7 @@ private:
     QHash<QString, Handler> m_routes;
     QList<Request> m_requests;
     QHash<QTcpSocket *, QByteArray> m_buffers;
+    qint64 m_bodyBytesSent = 0;
 };
 
 // Tests pass answers through QTest data tables.
