@@ -210,7 +210,10 @@ void AppDelegate::handleGetURLEvent(const QString &directObjectText) {
                                      });
 }
 
-void AppDelegate::showLoginError(const FreeSoundAPI::Failure &) {
+void AppDelegate::showLoginError(const FreeSoundAPI::Failure &failure) {
+    // Signed out while the exchange was on its way: that sign-in was given up, not refused.
+    if (failure.discardedBySignOut)
+        return;
     m_uiState->setErrorMessage(UIState::signInErrorText);
 }
 
