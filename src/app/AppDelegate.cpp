@@ -7,6 +7,7 @@
 #include "models/SearchResults.h"
 #include "models/SettingsKeys.h"
 #include "models/UIState.h"
+#include "platform/ServiceConfig.h"
 #include "platform/SingleInstance.h"
 #include "platform/Workspace.h"
 #include "preferences/PreferencesWindowController.h"
@@ -24,6 +25,7 @@
 #include <QUrl>
 #include <QWindow>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -78,6 +80,12 @@ AppDelegate::AppDelegate(QObject *parent) : QObject(parent), m_uiState(new UISta
 AppDelegate::~AppDelegate() = default;
 
 std::optional<int> AppDelegate::applicationWillFinishLaunching(const QStringList &arguments) {
+    // Every address of the two services starts with these; a bad one is told here, in words,
+    // rather than ending the program at its first request.
+    if (const QString error = ServiceConfig::environmentError(); !error.isEmpty()) {
+        std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
+        return 2;
+    }
     const QStringList redirects = arguments.mid(1);
     m_singleInstance = new SingleInstance(QStringLiteral("quavelin"), this);
     switch (m_singleInstance->claim(redirects)) {
