@@ -140,6 +140,10 @@ void AppDelegate::applicationDidFinishLaunching() {
     m_window->activateWindow();
     attachWindowDelegate();
 
+    // A fresh install has no cache folder until its first download; made now, it is counted,
+    // measured and shown like any other from the start.
+    if (const QString cacheFolder = CacheManager::cacheFolderPath(); !cacheFolder.isEmpty())
+        QDir().mkpath(cacheFolder);
     // Mostly the count has not changed since the last run; rewriting the settings file then
     // would only delay the first paint.
     const qint64 cachedFiles = CacheManager::countCachedFiles();

@@ -15,6 +15,7 @@
 #include "views/ContentView.h"
 #include "views/SearchBar.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProcess>
@@ -131,6 +132,25 @@ private slots:
         launch();
         QCOMPARE(filesDownloaded.read(), 3);
         QVERIFY(cache.removeRecursively());
+    }
+
+    // On a fresh install the General pane shows the cache folder's size, not "...".
+    void launchMakesTheCacheFolder() {
+        const QString cache = CacheManager::cacheFolderPath();
+        QVERIFY(QDir(QFileInfo(cache).path()).removeRecursively()); // no Documents folder at all
+        filesDownloaded.write(5);
+        AppDelegate *delegate = launch();
+        QVERIFY(QFileInfo(cache).isDir());
+        QCOMPARE(filesDownloaded.read(), 0);
+
+        delegate->openPreferencesWindow();
+        QWidget *preferences = delegate->preferencesWindowController()->window();
+        QVERIFY(QTest::qWaitForWindowExposed(preferences));
+        const auto *size = preferences->findChild<QLabel *>(QStringLiteral("sizeNumber"));
+        QVERIFY(size && size->isVisible());
+        bool isNumber = false;
+        size->text().toDouble(&isNumber);
+        QVERIFY2(isNumber, qPrintable(size->text()));
     }
 
     void launchChecksForUpdatesWhenDue_data() {
