@@ -7,6 +7,7 @@
 #include "models/SearchResults.h"
 #include "models/SettingsKeys.h"
 #include "models/UIState.h"
+#include "platform/ServiceConfig.h"
 #include "platform/SingleInstance.h"
 #include "platform/Workspace.h"
 #include "preferences/PreferencesWindowController.h"
@@ -24,6 +25,7 @@
 #include <QUrl>
 #include <QWindow>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -56,6 +58,12 @@ AppDelegate::AppDelegate(QObject *parent) : QObject(parent), m_uiState(new UISta
 AppDelegate::~AppDelegate() = default;
 
 std::optional<int> AppDelegate::applicationWillFinishLaunching(const QStringList &arguments) {
+    // Every address of the two services starts with these; a bad one is told here, in words,
+    // rather than ending the program at its first request.
+    if (const QString error = ServiceConfig::environmentError(); !error.isEmpty()) {
+        std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
+        return 2;
+    }
     const QStringList redirects = arguments.mid(1);
     m_singleInstance = new SingleInstance(QStringLiteral("quavelin"), this);
     switch (m_singleInstance->claim(redirects)) {
@@ -110,6 +118,10 @@ void AppDelegate::applicationDidFinishLaunching() {
     m_window->activateWindow();
     attachWindowDelegate();
 
+    // A fresh install has no cache folder until its first download; made now, it is counted,
+    // measured and shown like any other from the start.
+    if (const QString cacheFolder = CacheManager::cacheFolderPath(); !cacheFolder.isEmpty())
+        QDir().mkpath(cacheFolder);
     // Mostly the count has not changed since the last run; rewriting the settings file then
     // would only delay the first paint.
     const qint64 cachedFiles = CacheManager::countCachedFiles();
@@ -188,7 +200,10 @@ void AppDelegate::handleGetURLEvent(const QString &directObjectText) {
                                      });
 }
 
-void AppDelegate::showLoginError(const FreeSoundAPI::Failure &) {
+void AppDelegate::showLoginError(const FreeSoundAPI::Failure &failure) {
+    // Signed out while the exchange was on its way: that sign-in was given up, not refused.
+    if (failure.discardedBySignOut)
+        return;
     m_uiState->setErrorMessage(UIState::signInErrorText);
 }
 

@@ -24,9 +24,10 @@ public:
     explicit AppDelegate(QObject *parent = nullptr);
     ~AppDelegate() override;
 
-    // Before anything is shown: one copy runs per user. A later launch hands its arguments
-    // (the sign-in redirect) to the running copy; the exit code returned then ends this
-    // process. Otherwise this copy keeps its own arguments for when launching has finished.
+    // Before anything is shown: a service address from the environment that is no http or
+    // https URL ends the process with 2. One copy runs per user. A later launch hands its
+    // arguments (the sign-in redirect) to the running copy; the exit code returned then ends
+    // this process. Otherwise this copy keeps its own arguments for when launching has finished.
     std::optional<int> applicationWillFinishLaunching(const QStringList &arguments);
     // The launch: the redirect handler, the search model, the main view and window, the count
     // of cached files and the automatic update check.

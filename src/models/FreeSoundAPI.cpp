@@ -10,6 +10,8 @@
 
 #include <QNetworkReply>
 
+#include <algorithm>
+
 namespace {
 const QString searchFields = QStringLiteral("id,name,type,tags,username,license,filesize");
 
@@ -27,18 +29,26 @@ quint64 &signOutCount() {
 
 using Completion = std::function<void()>;
 
+// A token is sent back as it stands in a request header: anything but visible ASCII (a space,
+// a line break, any control or non-ASCII character) could split the header or forge another.
+bool isUsableToken(const QString &token) {
+    return !token.isEmpty() && std::all_of(token.cbegin(), token.cend(), [](QChar c) {
+        return c.unicode() >= 0x21 && c.unicode() <= 0x7E;
+    });
+}
+
 // Shared by the code exchange and the refresh: store the tokens and their expiry, or report
 // the failure. Runs on the main thread.
 void handleTokenResponse(QNetworkReply *reply, quint64 signOutsAtRequest,
                          const FreeSoundAPI::FailureHandler &onFailure,
                          const Completion &completion) {
-    const auto fail = [&](const QString &failure) {
+    const auto fail = [&](const QString &failure, bool discardedBySignOut = false) {
         if (onFailure)
-            onFailure(failure);
+            onFailure({failure, discardedBySignOut});
     };
     // The user signed out while this was on its way: storing it would sign them in again.
     if (signOutCount() != signOutsAtRequest)
-        return fail(QStringLiteral("signed out while the token request was on its way"));
+        return fail(QStringLiteral("signed out while the token request was on its way"), true);
     QString failure;
     const std::optional<QByteArray> body = Http::answerBody(reply, &failure);
     if (!body)
@@ -47,6 +57,8 @@ void handleTokenResponse(QNetworkReply *reply, quint64 signOutsAtRequest,
         FreeSoundAPIOAuthResponse::decode(*body, &failure);
     if (!answer)
         return fail(failure);
+    if (!isUsableToken(answer->access_token) || !isUsableToken(answer->refresh_token))
+        return fail(QStringLiteral("a token that is empty or not visible ASCII"));
 
     using namespace Defaults::Keys;
     accessToken.write(answer->access_token);

@@ -14,8 +14,14 @@ class SearchRequest;
 // The calls of the sound service's web API. Stateless, except that a sign-out invalidates
 // token answers still on their way.
 namespace FreeSoundAPI {
-// A failure's description, for debug output; no caller shows it.
-using Failure = QString;
+// Why a token request ended without storing tokens.
+struct Failure {
+    // For debug output; no caller shows it.
+    QString description;
+    // The user signed out while the request was on its way and its answer was dropped: no
+    // sign-in failed, so nothing is to be reported, but whoever waits for it stops waiting.
+    bool discardedBySignOut = false;
+};
 using FailureHandler = std::function<void(const Failure &)>;
 
 // A deferred request for one page of the text search: nothing is sent until it is started.

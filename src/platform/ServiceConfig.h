@@ -9,4 +9,10 @@ namespace ServiceConfig {
 QString apiBase();
 // The maker's update service and web site, for example "https://quavelin.example".
 QString updateBase();
+
+// Whether `text` can serve as a base address: an absolute http or https URL with a host.
+bool isUsableBase(const QString &text);
+// A line naming the first of QUAVELIN_API_BASE and QUAVELIN_UPDATE_BASE whose value is no
+// usable base address, and the value; empty when both are usable or unset.
+QString environmentError();
 } // namespace ServiceConfig

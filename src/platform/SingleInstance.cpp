@@ -17,6 +17,11 @@ constexpr qint64 maximumMessageSize = 64 * 1024;
 constexpr char acknowledgement = 'A';
 constexpr char argumentMark = ':';
 constexpr int connectionLifetimeMs = 30 * 1000;
+// Launches come one at a time and say their piece at once: more open connections than these
+// are not launches, and holding them all would run the process out of file descriptors.
+constexpr qsizetype maximumOpenConnections = 16;
+// How often a server that closed itself is looked for.
+constexpr int listenCheckIntervalMs = 1000;
 } // namespace
 
 SingleInstance::SingleInstance(const QString &name, QObject *parent)
@@ -96,6 +101,12 @@ bool SingleInstance::listen() {
     }
     connect(m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+            if (m_messages.size() >= maximumOpenConnections) {
+                socket->abort();
+                socket->deleteLater();
+                continue;
+            }
+            m_messages.insert(socket, {});
             connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
                 m_messages.remove(socket);
                 socket->deleteLater();
@@ -106,11 +117,41 @@ bool SingleInstance::listen() {
             readFrom(socket);
         }
     });
+    // Qt closes the server for good when accepting a connection fails (out of file
+    // descriptors, say); later launches would then start copies of their own.
+    m_listenCheck = new QTimer(this);
+    m_listenCheck->setTimerType(Qt::VeryCoarseTimer);
+    connect(m_listenCheck, &QTimer::timeout, this, &SingleInstance::listenAgain);
+    m_listenCheck->start(listenCheckIntervalMs);
     return true;
 }
 
+void SingleInstance::listenAgain() {
+    if (m_server->isListening())
+        return;
+    const QString path = socketPath();
+    // As when claiming: under the lock, so that a launch deciding right now is not cut off.
+    QLockFile lock(path + QStringLiteral(".lock"));
+    if (!lock.tryLock(0))
+        return; // next time
+    QLocalSocket probe;
+    probe.connectToServer(path);
+    if (probe.waitForConnected(100)) {
+        // A launch found no one listening meanwhile and took over; it stays the one.
+        probe.abort();
+        m_listenCheck->stop();
+        return;
+    }
+    QLocalServer::removeServer(path); // a file left there is stale
+    if (!m_server->listen(path))
+        qDebug() << "cannot listen again on" << path << m_server->errorString();
+}
+
 void SingleInstance::readFrom(QLocalSocket *socket) {
-    Message &message = m_messages[socket];
+    const auto found = m_messages.find(socket);
+    if (found == m_messages.end())
+        return; // closed already
+    Message &message = *found;
     while (socket->canReadLine()) {
         QByteArray line = socket->readLine();
         message.size += line.size();

@@ -7,6 +7,7 @@
 
 class QLocalServer;
 class QLocalSocket;
+class QTimer;
 
 // One running copy of the application per user. The first launch listens on a local socket
 // that only its user can reach; a later launch hands its arguments over that socket to the
@@ -45,6 +46,7 @@ signals:
 private:
     bool handOff(const QStringList &arguments, int timeoutMs, bool *delivered);
     bool listen();
+    void listenAgain();
     void readFrom(QLocalSocket *socket);
 
     // What a connection has sent of its message so far.
@@ -55,5 +57,6 @@ private:
 
     QString m_name;
     QLocalServer *m_server = nullptr;
+    QTimer *m_listenCheck = nullptr;
     QHash<QLocalSocket *, Message> m_messages;
 };

@@ -74,11 +74,11 @@ void AuthSection::signIn() {
 void AuthSection::refreshSession() {
     m_uiState->setErrorMessage(std::nullopt);
     // The answer may come after this pane is gone; the state it reports to lives on. A sign-out
-    // while the refresh was on its way discards its answer as a failure, but then there is no
-    // session left to have failed: the user is not told that signing in went wrong.
+    // while the refresh was on its way discards its answer, but no sign-in failed then: the
+    // user, signed out or signed in again since, is not told that signing in went wrong.
     QPointer<UIState> uiState = m_uiState;
-    FreeSoundAPI::refreshAccessToken([uiState](const FreeSoundAPI::Failure &) {
-        if (uiState && Defaults::Keys::expiresIn.read())
+    FreeSoundAPI::refreshAccessToken([uiState](const FreeSoundAPI::Failure &failure) {
+        if (uiState && !failure.discardedBySignOut)
             uiState->setErrorMessage(UIState::signInErrorText);
     });
 }

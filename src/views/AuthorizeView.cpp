@@ -67,8 +67,13 @@ void AuthorizeView::showErrorMessage() {
 }
 
 QUrl AuthorizeView::authorizationPageURL() {
-    return QUrl(ServiceConfig::apiBase() + QStringLiteral("/apiv2/oauth2/authorize/?client_id=") +
-                Defaults::Keys::clientId.read() + QStringLiteral("&response_type=code"));
+    // The client id is the user's own text: escaped as one value, so that an "&", "#" or space
+    // in it neither ends it nor moves "response_type" out of the query.
+    const QByteArray clientId = QUrl::toPercentEncoding(Defaults::Keys::clientId.read());
+    return QUrl::fromEncoded(ServiceConfig::apiBase().toUtf8() +
+                                 QByteArrayLiteral("/apiv2/oauth2/authorize/?client_id=") +
+                                 clientId + QByteArrayLiteral("&response_type=code"),
+                             QUrl::StrictMode);
 }
 
 void AuthorizeView::openAuthorizationPage() {

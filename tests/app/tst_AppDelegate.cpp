@@ -15,8 +15,10 @@
 #include "views/ContentView.h"
 #include "views/SearchBar.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QProcess>
 #include <QScreen>
 #include <QTimer>
 
@@ -132,6 +134,25 @@ private slots:
         QVERIFY(cache.removeRecursively());
     }
 
+    // On a fresh install the General pane shows the cache folder's size, not "...".
+    void launchMakesTheCacheFolder() {
+        const QString cache = CacheManager::cacheFolderPath();
+        QVERIFY(QDir(QFileInfo(cache).path()).removeRecursively()); // no Documents folder at all
+        filesDownloaded.write(5);
+        AppDelegate *delegate = launch();
+        QVERIFY(QFileInfo(cache).isDir());
+        QCOMPARE(filesDownloaded.read(), 0);
+
+        delegate->openPreferencesWindow();
+        QWidget *preferences = delegate->preferencesWindowController()->window();
+        QVERIFY(QTest::qWaitForWindowExposed(preferences));
+        const auto *size = preferences->findChild<QLabel *>(QStringLiteral("sizeNumber"));
+        QVERIFY(size && size->isVisible());
+        bool isNumber = false;
+        size->text().toDouble(&isNumber);
+        QVERIFY2(isNumber, qPrintable(size->text()));
+    }
+
     void launchChecksForUpdatesWhenDue_data() {
         QTest::addColumn<bool>("automatically");
         QTest::addColumn<int>("lastCheckSecondsAgo"); // -1: never
@@ -243,6 +264,54 @@ private slots:
         connect(&failsafe, &QTimer::timeout, [] { QCoreApplication::exit(1); });
         failsafe.start(5000);
         QCOMPARE(QCoreApplication::exec(), 0);
+    }
+
+    // A bad address ends the real program at once, in words; a good one lets it start (it
+    // ends by itself after the first paint).
+    void serviceAddressesAreCheckedAtStart_data() {
+        QTest::addColumn<QString>("variable");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("accepted");
+        const QString api = QStringLiteral("QUAVELIN_API_BASE");
+        const QString update = QStringLiteral("QUAVELIN_UPDATE_BASE");
+        QTest::newRow("space in scheme") << api << "ht tp://bad base" << false;
+        QTest::newRow("space in host") << api << "http://bad base" << false;
+        QTest::newRow("no scheme") << api << "127.0.0.1:1" << false;
+        QTest::newRow("other scheme") << api << "ftp://127.0.0.1" << false;
+        QTest::newRow("file") << api << "file:///tmp" << false;
+        QTest::newRow("no host") << api << "http://" << false;
+        QTest::newRow("relative") << api << "/apiv2" << false;
+        QTest::newRow("unclosed address") << api << "http://[::1" << false;
+        QTest::newRow("update service") << update << "quavelin.example" << false;
+        QTest::newRow("http") << api << "http://127.0.0.1:1" << true;
+        QTest::newRow("https, trailing slash") << api << "https://localhost:1/" << true;
+        QTest::newRow("upper-case scheme, path") << update << "HTTP://127.0.0.1:1/base" << true;
+        QTest::newRow("IPv6") << update << "http://[::1]:1" << true;
+    }
+    void serviceAddressesAreCheckedAtStart() {
+        QFETCH(QString, variable);
+        QFETCH(QString, value);
+        QFETCH(bool, accepted);
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QUAVELIN_API_BASE"), m_server.baseUrl());
+        environment.insert(QStringLiteral("QUAVELIN_UPDATE_BASE"), m_server.baseUrl());
+        environment.insert(variable, value);
+        environment.insert(QStringLiteral("QUAVELIN_EXIT_AFTER_FIRST_PAINT"), QStringLiteral("1"));
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(QUAVELIN_BINARY), {});
+        QVERIFY(program.waitForFinished(20000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        const QString errors = QString::fromLocal8Bit(program.readAllStandardError());
+        if (accepted) {
+            QCOMPARE(program.exitCode(), 0);
+            QVERIFY2(!errors.contains(variable), qPrintable(errors));
+        } else {
+            QCOMPARE(program.exitCode(), 2);
+            QCOMPARE(errors, QStringLiteral("quavelin: %1 is not an absolute http or https URL: "
+                                            "'%2'\n")
+                                 .arg(variable, value));
+        }
     }
 };
 

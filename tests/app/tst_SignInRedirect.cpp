@@ -5,6 +5,7 @@
 #include "app/AppDelegate.h"
 #include "models/SettingsKeys.h"
 #include "models/UIState.h"
+#include "preferences/AuthSection.h"
 
 using namespace Defaults::Keys;
 
@@ -41,6 +42,11 @@ private slots:
                                              << "ABC";
         QTest::newRow("scheme and path not looked at") << "https://example.org/any/path?c=K9z"
                                                        << "K9z";
+        // A registration whose callback is the service's own page: the address the browser
+        // shows there works as well.
+        QTest::newRow("service's permission page")
+            << "https://freesound.org/home/app_permissions/permission_granted/?code=XYZ"
+            << "XYZ";
         QTest::newRow("escapes decoded") << "quavelin://oauth?code=a%2Fb%26c"
                                          << "a/b&c";
         QTest::newRow("no name") << "quavelin://oauth?=ABC" << QString();
@@ -95,6 +101,52 @@ private slots:
         QTRY_COMPARE(delegate.uiState()->errorMessage(),
                      QStringLiteral("Error loggin in...\nFreesound may have blocked this client."));
         QCOMPARE(accessToken.read(), QStringLiteral("kept"));
+    }
+
+    // Answers dropped because the user signed out are no failed sign-in, whichever sign-in
+    // the user has made since and whatever the expiry holds when they arrive.
+    void answersDroppedBySignOutShowNoError_data() {
+        QTest::addColumn<bool>("staleRefresh"); // else a stale code exchange
+        QTest::addColumn<bool>("signInAgain");
+        QTest::newRow("refresh, signed in again by redirect") << true << true;
+        QTest::newRow("refresh, signed out") << true << false;
+        QTest::newRow("code exchange, signed in again") << false << true;
+        QTest::newRow("code exchange, signed out") << false << false;
+    }
+    void answersDroppedBySignOutShowNoError() {
+        QFETCH(bool, staleRefresh);
+        QFETCH(bool, signInAgain);
+        // The first token request is answered late, every later one at once.
+        int answered = 0;
+        m_server.route(TokenEndpoint::path, [&answered](const StandInServer::Request &) {
+            StandInServer::Response r = StandInServer::Response::json(
+                answered == 0 ? QByteArray(R"({"access_token": "stale-access", "scope": "s",
+                    "expires_in": 86399, "refresh_token": "stale-refresh"})")
+                              : tokenAnswer);
+            r.delayMs = answered++ == 0 ? 400 : 0;
+            return r;
+        });
+        accessToken.write(QStringLiteral("old-access"));
+        refreshToken.write(QStringLiteral("old-refresh"));
+        expiresIn.write(QDateTime::currentDateTime().addDays(1));
+        AppDelegate delegate;
+        AuthSection section(delegate.uiState());
+
+        if (staleRefresh)
+            section.refreshSession();
+        else
+            delegate.handleGetURLEvent(QStringLiteral("quavelin://oauth?code=STALE"));
+        QTRY_COMPARE(m_server.requests(TokenEndpoint::path).size(), 1);
+        section.signOut();
+        if (signInAgain) {
+            delegate.handleGetURLEvent(QStringLiteral("quavelin://oauth?code=AGAIN"));
+            QTRY_COMPARE(accessToken.read(), QStringLiteral("new-access"));
+        }
+        // The stale answer arrives; it neither stores its tokens nor reports an error.
+        QTest::qWait(600);
+        QCOMPARE(delegate.uiState()->errorMessage(), std::nullopt);
+        QCOMPARE(accessToken.read(), signInAgain ? QStringLiteral("new-access") : QString());
+        QCOMPARE(expiresIn.read().has_value(), signInAgain);
     }
 };
 

@@ -5,10 +5,14 @@
 #include "platform/SingleInstance.h"
 
 #include <QFileInfo>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QSignalSpy>
 
 #include <memory>
+
+#include <sys/resource.h>
 
 // Launches of the real application in this test's private home, against the stand-in.
 class TestSingleInstance : public QObject {
@@ -16,10 +20,16 @@ class TestSingleInstance : public QObject {
     StandInServer m_server;
     std::vector<std::unique_ptr<QProcess>> m_processes;
 
-    QProcess *launch(const QStringList &arguments) {
+    // `fileLimit`: when above 0, the most files the process may hold open.
+    QProcess *launch(const QStringList &arguments, rlim_t fileLimit = 0) {
         auto process = std::make_unique<QProcess>();
         process->setProgram(QStringLiteral(QUAVELIN_BINARY));
         process->setArguments(arguments);
+        if (fileLimit > 0)
+            process->setChildProcessModifier([fileLimit] {
+                const rlimit limit{fileLimit, fileLimit};
+                setrlimit(RLIMIT_NOFILE, &limit);
+            });
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process->start();
         m_processes.push_back(std::move(process));
@@ -105,6 +115,63 @@ private slots:
         QCOMPARE(later->exitCode(), 0);
         QTRY_COMPARE(TokenEndpoint::exchangedCodes(m_server),
                      (QStringList{QStringLiteral("FIRST"), QStringLiteral("LATER")}));
+    }
+
+    // Connections held open by another process of the user cost the running copy nothing
+    // beyond a few: it keeps listening, and the next launch hands its redirect over.
+    void aFloodOfConnectionsLeavesTheSocketListening() {
+        const QString socket = SingleInstance().socketPath();
+        m_server.clearRequests();
+        QLocalServer::removeServer(socket); // left by the copies of the tests before
+        // Room for the application and a few connections, not for the whole flood.
+        QProcess *running = launch({}, 96);
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket), 10000);
+
+        std::vector<std::unique_ptr<QLocalSocket>> flood;
+        for (int i = 0; i < 200; ++i) {
+            flood.push_back(std::make_unique<QLocalSocket>());
+            flood.back()->connectToServer(socket);
+            flood.back()->waitForConnected(1000);
+        }
+        const auto closedByTheServer = [&flood] {
+            return std::count_if(flood.cbegin(), flood.cend(), [](const auto &connection) {
+                return connection->state() == QLocalSocket::UnconnectedState;
+            });
+        };
+        // The first few wait for their message; the others are closed at once.
+        QTRY_VERIFY2(closedByTheServer() >= 200 - 16,
+                     qPrintable(QString::number(closedByTheServer())));
+        QCOMPARE(closedByTheServer(), 200 - 16);
+        QCOMPARE(running->state(), QProcess::Running);
+        flood.clear();
+
+        // The address the service's own permission page shows serves as a redirect.
+        QProcess *later =
+            launch({QStringLiteral("https://freesound.org/home/app_permissions/permission_granted/"
+                                   "?code=XYZ")});
+        QTRY_VERIFY_WITH_TIMEOUT(ended(later), 10000);
+        QCOMPARE(later->exitCode(), 0);
+        QTRY_COMPARE(TokenEndpoint::exchangedCodes(m_server), QStringList{QStringLiteral("XYZ")});
+        QCOMPARE(running->state(), QProcess::Running);
+    }
+
+    // Qt closes a local server for good when accepting fails; the running copy listens again.
+    void theSocketListensAgainAfterItClosed() {
+        SingleInstance running;
+        QCOMPARE(running.claim({}), SingleInstance::Role::Primary);
+        QSignalSpy received(&running, &SingleInstance::argumentsReceived);
+        auto *server = running.findChild<QLocalServer *>();
+        QVERIFY(server);
+        server->close();
+        QVERIFY(!running.isListening());
+        QTRY_VERIFY(running.isListening());
+
+        const QString redirect = QStringLiteral("quavelin://oauth?code=AGAIN");
+        QProcess *later = launch({redirect});
+        QTRY_VERIFY_WITH_TIMEOUT(ended(later), 10000);
+        QCOMPARE(later->exitCode(), 0);
+        QCOMPARE(received.size(), 1);
+        QCOMPARE(received.first().first().toStringList(), QStringList{redirect});
     }
 };
 

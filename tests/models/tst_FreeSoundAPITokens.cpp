@@ -15,7 +15,12 @@ const QByteArray goodAnswer = R"({"access_token": "new-access", "scope": "read w
 // What one token operation reported.
 struct Outcome {
     QStringList failures;
+    int discardedBySignOut = 0; // of the failures
     int completions = 0;
+    void fail(const FreeSoundAPI::Failure &failure) {
+        failures.append(failure.description);
+        discardedBySignOut += failure.discardedBySignOut;
+    }
     bool done() const { return completions + failures.size() > 0; }
 };
 } // namespace
@@ -28,7 +33,7 @@ class TestFreeSoundAPITokens : public QObject {
         auto *outcome = new Outcome;
         m_outcomes.emplace_back(outcome);
         FreeSoundAPI::refreshAccessToken(
-            [outcome](const FreeSoundAPI::Failure &f) { outcome->failures.append(f); },
+            [outcome](const FreeSoundAPI::Failure &f) { outcome->fail(f); },
             [outcome] { ++outcome->completions; });
         return outcome;
     }
@@ -36,7 +41,7 @@ class TestFreeSoundAPITokens : public QObject {
         auto *outcome = new Outcome;
         m_outcomes.emplace_back(outcome);
         FreeSoundAPI::requestAccessToken(
-            code, [outcome](const FreeSoundAPI::Failure &f) { outcome->failures.append(f); });
+            code, [outcome](const FreeSoundAPI::Failure &f) { outcome->fail(f); });
         return outcome;
     }
     void storeOldTokens() {
@@ -182,6 +187,7 @@ private slots:
         } else {
             QCOMPARE(refreshed->completions, 0);
             QCOMPARE(refreshed->failures.size(), 1);
+            QCOMPARE(refreshed->discardedBySignOut, 0);
             verifyOldTokensKept();
         }
 
@@ -219,6 +225,52 @@ private slots:
         QCOMPARE(refused->failures.size(), 1);
         QCOMPARE(refused->completions, 0);
         verifyOldTokensKept();
+    }
+
+    // A token goes back to the service in a request header: one that could break the header
+    // is a failed answer, whichever of the two it is.
+    void tokensMustBeVisibleAscii_data() {
+        QTest::addColumn<QByteArray>("accessText");
+        QTest::addColumn<QByteArray>("refreshText");
+        QTest::addColumn<bool>("stored");
+        QTest::newRow("visible ASCII")
+            << QByteArray("A-z0~9._!#$%&'*+/=?^`{|}") << QByteArray("r") << true;
+        QTest::newRow("CR LF in access")
+            << QByteArray(R"(a\r\nX-Injected: 1)") << QByteArray("r") << false;
+        QTest::newRow("LF in refresh") << QByteArray("a") << QByteArray(R"(r\n)") << false;
+        QTest::newRow("space") << QByteArray("a b") << QByteArray("r") << false;
+        QTest::newRow("tab") << QByteArray(R"(a\t)") << QByteArray("r") << false;
+        QTest::newRow("NUL") << QByteArray(R"(a\u0000b)") << QByteArray("r") << false;
+        QTest::newRow("DEL") << QByteArray(R"(a\u007f)") << QByteArray("r") << false;
+        QTest::newRow("non-ASCII") << QByteArray("a") << QByteArray("r\xc3\xa9") << false;
+        QTest::newRow("empty access") << QByteArray() << QByteArray("r") << false;
+        QTest::newRow("empty refresh") << QByteArray("a") << QByteArray() << false;
+    }
+    void tokensMustBeVisibleAscii() {
+        QFETCH(QByteArray, accessText);
+        QFETCH(QByteArray, refreshText);
+        QFETCH(bool, stored);
+        m_server.route(tokenPath,
+                       StandInServer::Response::json(
+                           R"({"access_token": ")" + accessText +
+                           R"(", "scope": "s", "expires_in": 86399, "refresh_token": ")" +
+                           refreshText + R"("})"));
+        for (const bool isRefresh : {true, false}) {
+            storeOldTokens();
+            Outcome *outcome = isRefresh ? refresh() : exchange(QStringLiteral("code"));
+            QTRY_VERIFY(outcome->done() || accessToken.read() != QStringLiteral("old-access"));
+            if (stored) {
+                QCOMPARE(outcome->failures, QStringList());
+                QCOMPARE(accessToken.read(), QString::fromUtf8(accessText));
+                QCOMPARE(refreshToken.read(), QString::fromUtf8(refreshText));
+                verifyExpiry(86399);
+            } else {
+                QCOMPARE(outcome->failures.size(), 1);
+                QCOMPARE(outcome->discardedBySignOut, 0);
+                QCOMPARE(outcome->completions, 0);
+                verifyOldTokensKept();
+            }
+        }
     }
 
     void theExpiryFollowsExpiresIn_data() {
@@ -321,6 +373,7 @@ private slots:
         QTRY_VERIFY(outcome->done());
         QCOMPARE(outcome->completions, 0);
         QCOMPARE(outcome->failures.size(), 1);
+        QCOMPARE(outcome->discardedBySignOut, 1);
         QCOMPARE(accessToken.read(), QString());
         QCOMPARE(refreshToken.read(), QString());
         QCOMPARE(expiresIn.read(), std::nullopt);

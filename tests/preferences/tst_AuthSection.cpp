@@ -170,6 +170,26 @@ private slots:
         qunsetenv("QUAVELIN_API_BASE");
     }
 
+    // The error follows from the refresh having failed, not from what the expiry holds when
+    // its answer comes (here removed meanwhile, as an answer with an unstorable expiry does).
+    void aFailedRefreshReportsWhateverTheExpiryHoldsByThen() {
+        StandInServer server;
+        QVERIFY(server.listen());
+        qputenv("QUAVELIN_API_BASE", server.baseUrl().toUtf8());
+        auto answer = StandInServer::Response::json(R"({"error":"invalid_grant"})", 400);
+        answer.delayMs = 200;
+        server.route(QStringLiteral("/apiv2/oauth2/access_token/"), answer);
+        signIn(QDateTime::currentDateTime().addDays(1));
+        UIState ui;
+        AuthSection section(&ui);
+        section.show();
+        click(button(&section, QStringLiteral("Refresh session")));
+        QTRY_COMPARE(server.requests(QStringLiteral("/apiv2/oauth2/access_token/")).size(), 1);
+        Keys::expiresIn.write(std::nullopt);
+        QTRY_COMPARE(ui.errorMessage(), std::optional<QString>(UIState::signInErrorText));
+        qunsetenv("QUAVELIN_API_BASE");
+    }
+
     // An answer still on its way when the user signs out neither signs them in again nor
     // reports a failed sign-in.
     void signingOutDuringARefreshStaysSignedOutAndQuiet() {

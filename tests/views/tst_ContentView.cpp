@@ -2,6 +2,7 @@
 
 #include "ResultFixtures.h"
 #include "StandInServer.h"
+#include "models/FreeSoundAPI.h"
 #include "models/SearchResults.h"
 #include "models/SettingsKeys.h"
 #include "models/TokenRefreshRule.h"
@@ -45,6 +46,7 @@ private slots:
     void twelveHourRuleAndScreenChoice();
     void tokenCheckWhenShown_data();
     void tokenCheckWhenShown();
+    void aRefreshDroppedBySignOutEndsTheLoading();
     void searchScreenAsksForTheFirstPage();
     void screenFollowsTheStoredExpiry();
     void returnStartsANewSearch_data();
@@ -193,6 +195,21 @@ void tst_ContentView::tokenCheckWhenShown() {
         QCOMPARE(Defaults::Keys::accessToken.read(), QStringLiteral("fresh-access"));
     else
         QCOMPARE(Defaults::Keys::accessToken.read(), QStringLiteral("old-access"));
+}
+
+// A sign-out drops the refresh's answer; the loading screen does not wait for it forever.
+void tst_ContentView::aRefreshDroppedBySignOutEndsTheLoading() {
+    m_tokenDelayMs = 200;
+    storeExpiry(hour);
+    makeView();
+    m_view->show();
+    QTRY_COMPARE(m_server.requests(tokenPath).size(), 1);
+    FreeSoundAPI::signOut();
+    QVERIFY(m_view->isLoading());
+    QTRY_VERIFY(!m_view->isLoading());
+    QCOMPARE(m_view->currentScreen(), Screen::SignIn);
+    QCOMPARE(Defaults::Keys::accessToken.read(), QString());
+    QCOMPARE(m_ui->errorMessage(), std::nullopt);
 }
 
 void tst_ContentView::searchScreenAsksForTheFirstPage() {

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QUrlQuery>
 #include <QVBoxLayout>
 
 namespace {
@@ -38,6 +39,8 @@ private slots:
     void settingsButtonTintFollowsThePointer();
     void authorizeViewShowsTheErrorOnlyWhenThereIsOne();
     void authorizeButtonOpensThePageForTheCurrentClientId();
+    void authorizationPageCarriesTheClientIdAsOneValue_data();
+    void authorizationPageCarriesTheClientIdAsOneValue();
     void textFieldsDrawNoFocusRing();
 };
 
@@ -172,6 +175,38 @@ void tst_SmallViews::authorizeButtonOpensThePageForTheCurrentClientId() {
     QCOMPARE(workspace.opened.at(1).query(), QStringLiteral("client_id=") +
                                                  Defaults::Keys::clientId.defaultValue() +
                                                  QStringLiteral("&response_type=code"));
+}
+
+void tst_SmallViews::authorizationPageCarriesTheClientIdAsOneValue_data() {
+    QTest::addColumn<QString>("clientId");
+    QTest::addColumn<QByteArray>("encoded"); // as it stands in the address
+    QTest::newRow("letters and digits") << "MyOwnClient123" << QByteArray("MyOwnClient123");
+    QTest::newRow("unreserved") << "a-b.c_d~e" << QByteArray("a-b.c_d~e");
+    QTest::newRow("parameter smuggled in")
+        << "ab#c&response_type=token" << QByteArray("ab%23c%26response_type%3Dtoken");
+    QTest::newRow("space and plus") << "a b+c" << QByteArray("a%20b%2Bc");
+    QTest::newRow("path and query marks") << "/?%" << QByteArray("%2F%3F%25");
+    QTest::newRow("non-ASCII") << QStringLiteral("é") << QByteArray("%C3%A9");
+    QTest::newRow("empty") << "" << QByteArray();
+}
+
+void tst_SmallViews::authorizationPageCarriesTheClientIdAsOneValue() {
+    QFETCH(QString, clientId);
+    QFETCH(QByteArray, encoded);
+    qputenv("QUAVELIN_API_BASE", "http://127.0.0.1:9");
+    Defaults::Keys::clientId.write(clientId);
+    const QUrl url = AuthorizeView::authorizationPageURL();
+    Defaults::Keys::clientId.reset();
+
+    QVERIFY(url.isValid());
+    QCOMPARE(url.toEncoded(), "http://127.0.0.1:9/apiv2/oauth2/authorize/?client_id=" + encoded +
+                                  "&response_type=code");
+    // What the service reads from it: the one client id and the code grant.
+    const QUrlQuery query(url);
+    QCOMPARE(query.queryItemValue(QStringLiteral("client_id"), QUrl::FullyDecoded), clientId);
+    QCOMPARE(query.allQueryItemValues(QStringLiteral("response_type")),
+             QStringList{QStringLiteral("code")});
+    QVERIFY(!url.hasFragment());
 }
 
 void tst_SmallViews::textFieldsDrawNoFocusRing() {
