@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
+
 // The hand-off is plain text: one line per argument, ":" and the argument percent-encoded (so it
 // holds no line break), then an empty line; the running copy answers with one byte.
 namespace {
@@ -102,11 +104,19 @@ bool SingleInstance::listen() {
     connect(m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *socket = m_server->nextPendingConnection()) {
             if (m_messages.size() >= maximumOpenConnections) {
-                socket->abort();
-                socket->deleteLater();
-                continue;
+                // The oldest has had its chance to speak; the newest may be a launch that is
+                // saying its piece right now, so a process holding connections open cannot
+                // keep a redirect from getting through.
+                const auto oldest = std::min_element(
+                    m_messages.cbegin(), m_messages.cend(),
+                    [](const Message &a, const Message &b) { return a.accepted < b.accepted; });
+                QLocalSocket *dropped = oldest.key();
+                m_messages.erase(oldest);
+                dropped->disconnect(this);
+                dropped->abort();
+                dropped->deleteLater();
             }
-            m_messages.insert(socket, {});
+            m_messages.insert(socket, {{}, 0, ++m_accepted});
             connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
                 m_messages.remove(socket);
                 socket->deleteLater();

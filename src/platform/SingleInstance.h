@@ -53,10 +53,12 @@ private:
     struct Message {
         QStringList arguments;
         qint64 size = 0;
+        quint64 accepted = 0; // the order in which connections came
     };
 
     QString m_name;
     QLocalServer *m_server = nullptr;
     QTimer *m_listenCheck = nullptr;
     QHash<QLocalSocket *, Message> m_messages;
+    quint64 m_accepted = 0;
 };
