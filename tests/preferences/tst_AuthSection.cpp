@@ -22,6 +22,38 @@ private:
         Keys::expiresIn.write(expiry);
     }
 
+    static inline const QString tokenPath = QStringLiteral("/apiv2/oauth2/access_token/");
+
+    // A section signed in until `expiry`, whose sound service is a stand-in answering token
+    // requests with `answer`.
+    struct SectionWithService {
+        SectionWithService(const StandInServer::Response &answer, const QDateTime &expiry) {
+            QVERIFY(server.listenAs({"QUAVELIN_API_BASE"}));
+            server.route(tokenPath, answer);
+            signIn(expiry);
+            section.show();
+        }
+        ~SectionWithService() { qunsetenv("QUAVELIN_API_BASE"); }
+
+        StandInServer server;
+        UIState ui;
+        AuthSection section{&ui};
+    };
+
+    static StandInServer::Response tokenAnswer(int delayMs = 0) {
+        auto answer = StandInServer::Response::json(
+            R"({"access_token":"access-2","scope":"read write","expires_in":36000,)"
+            R"("refresh_token":"refresh-2"})");
+        answer.delayMs = delayMs;
+        return answer;
+    }
+
+    static StandInServer::Response refusal(int delayMs = 0) {
+        auto answer = StandInServer::Response::json(R"({"error":"invalid_grant"})", 400);
+        answer.delayMs = delayMs;
+        return answer;
+    }
+
 private slots:
     void init() {
         Keys::accessToken.reset();
@@ -124,41 +156,24 @@ private slots:
     }
 
     void refreshStoresTheNewSessionWhateverTheExpiry() {
-        StandInServer server;
-        QVERIFY(server.listen());
-        qputenv("QUAVELIN_API_BASE", server.baseUrl().toUtf8());
-        server.route(QStringLiteral("/apiv2/oauth2/access_token/"),
-                     StandInServer::Response::json(
-                         R"({"access_token":"access-2","scope":"read write","expires_in":36000,)"
-                         R"("refresh_token":"refresh-2"})"));
         // Far from expiring: the section refreshes anyway, no twelve-hour rule here.
-        signIn(QDateTime::currentDateTime().addDays(20));
-        UIState ui;
+        SectionWithService fixture(tokenAnswer(), QDateTime::currentDateTime().addDays(20));
+        auto &[server, ui, section] = fixture;
         ui.setErrorMessage(QStringLiteral("an old error"));
-        AuthSection section(&ui);
-        section.show();
         click(button(&section, QStringLiteral("Refresh session")));
         QCOMPARE(ui.errorMessage(), std::nullopt);
 
         QTRY_COMPARE(Keys::accessToken.read(), QStringLiteral("access-2"));
         QTRY_VERIFY(shows(label(&section, QStringLiteral("Your session will expire in 10 hours"))));
         QCOMPARE(Keys::refreshToken.read(), QStringLiteral("refresh-2"));
-        QCOMPARE(server.requests(QStringLiteral("/apiv2/oauth2/access_token/")).size(), 1);
+        QCOMPARE(server.requests(tokenPath).size(), 1);
         QCOMPARE(ui.errorMessage(), std::nullopt);
-        qunsetenv("QUAVELIN_API_BASE");
     }
 
     void aFailedRefreshReportsAndKeepsTheOldSession() {
-        StandInServer server;
-        QVERIFY(server.listen());
-        qputenv("QUAVELIN_API_BASE", server.baseUrl().toUtf8());
-        server.route(QStringLiteral("/apiv2/oauth2/access_token/"),
-                     StandInServer::Response::json(R"({"error":"invalid_grant"})", 400));
         const QDateTime expiry = QDateTime::currentDateTime().addSecs(-3600);
-        signIn(expiry);
-        UIState ui;
-        AuthSection section(&ui);
-        section.show();
+        SectionWithService fixture(refusal(), expiry);
+        auto &[server, ui, section] = fixture;
         click(button(&section, QStringLiteral("Refresh session")));
         QTRY_COMPARE(ui.errorMessage(), std::optional<QString>(UIState::signInErrorText));
         QCOMPARE(ui.errorMessage()->split(QLatin1Char('\n')),
@@ -167,53 +182,32 @@ private slots:
         QCOMPARE(Keys::accessToken.read(), QStringLiteral("access-1"));
         QCOMPARE(Keys::expiresIn.read()->toSecsSinceEpoch(), expiry.toSecsSinceEpoch());
         QVERIFY(shows(label(&section, QStringLiteral("Your session expired 1 hour ago"))));
-        qunsetenv("QUAVELIN_API_BASE");
     }
 
     // The error follows from the refresh having failed, not from what the expiry holds when
     // its answer comes (here removed meanwhile, as an answer with an unstorable expiry does).
     void aFailedRefreshReportsWhateverTheExpiryHoldsByThen() {
-        StandInServer server;
-        QVERIFY(server.listen());
-        qputenv("QUAVELIN_API_BASE", server.baseUrl().toUtf8());
-        auto answer = StandInServer::Response::json(R"({"error":"invalid_grant"})", 400);
-        answer.delayMs = 200;
-        server.route(QStringLiteral("/apiv2/oauth2/access_token/"), answer);
-        signIn(QDateTime::currentDateTime().addDays(1));
-        UIState ui;
-        AuthSection section(&ui);
-        section.show();
+        SectionWithService fixture(refusal(200), QDateTime::currentDateTime().addDays(1));
+        auto &[server, ui, section] = fixture;
         click(button(&section, QStringLiteral("Refresh session")));
-        QTRY_COMPARE(server.requests(QStringLiteral("/apiv2/oauth2/access_token/")).size(), 1);
+        QTRY_COMPARE(server.requests(tokenPath).size(), 1);
         Keys::expiresIn.write(std::nullopt);
         QTRY_COMPARE(ui.errorMessage(), std::optional<QString>(UIState::signInErrorText));
-        qunsetenv("QUAVELIN_API_BASE");
     }
 
     // An answer still on its way when the user signs out neither signs them in again nor
     // reports a failed sign-in.
     void signingOutDuringARefreshStaysSignedOutAndQuiet() {
-        StandInServer server;
-        QVERIFY(server.listen());
-        qputenv("QUAVELIN_API_BASE", server.baseUrl().toUtf8());
-        auto answer = StandInServer::Response::json(
-            R"({"access_token":"access-2","scope":"read","expires_in":36000,)"
-            R"("refresh_token":"refresh-2"})");
-        answer.delayMs = 300;
-        server.route(QStringLiteral("/apiv2/oauth2/access_token/"), answer);
-        signIn(QDateTime::currentDateTime().addDays(1));
-        UIState ui;
-        AuthSection section(&ui);
-        section.show();
+        SectionWithService fixture(tokenAnswer(300), QDateTime::currentDateTime().addDays(1));
+        auto &[server, ui, section] = fixture;
         click(button(&section, QStringLiteral("Refresh session")));
-        QTRY_COMPARE(server.requests(QStringLiteral("/apiv2/oauth2/access_token/")).size(), 1);
+        QTRY_COMPARE(server.requests(tokenPath).size(), 1);
         click(button(&section, QStringLiteral("Sign out")));
         QTest::qWait(600);
         QCOMPARE(Keys::accessToken.read(), QString());
         QCOMPARE(Keys::expiresIn.read(), std::nullopt);
         QCOMPARE(ui.errorMessage(), std::nullopt);
         QVERIFY(shows(button(&section, QStringLiteral("Open Freesound website to sign in"))));
-        qunsetenv("QUAVELIN_API_BASE");
     }
 };
 
