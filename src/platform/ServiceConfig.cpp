@@ -39,11 +39,12 @@ QString ServiceConfig::environmentError() {
     const std::pair<const char *, QString (*)()> variables[] = {
         {"QUAVELIN_API_BASE", &apiBase}, {"QUAVELIN_UPDATE_BASE", &updateBase}};
     for (const auto &[name, base] : variables) {
-        // Unset or empty, the built-in address applies; that one is checked when configuring.
+        // Unset or empty, the built-in address applies: checked when configuring, but by a
+        // pattern, so it is checked here as well.
         const QString value = qEnvironmentVariable(name);
-        if (!value.isEmpty() && !isUsableBase(base()))
+        if (!isUsableBase(base()))
             return QStringLiteral("quavelin: %1 is not an absolute http or https URL: '%2'")
-                .arg(QLatin1String(name), value);
+                .arg(QLatin1String(name), value.isEmpty() ? base() : value);
     }
     return {};
 }
