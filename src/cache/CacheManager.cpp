@@ -29,8 +29,15 @@ QString CacheManager::filePath(const SearchResultItem &item) {
     return cacheFolderPath() + QLatin1Char('/') + item.cacheFileName();
 }
 
+std::optional<QString> CacheManager::cachedFilePath(const SearchResultItem &item) {
+    const QString path = filePath(item);
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
+    return path;
+}
+
 bool CacheManager::isCached(const SearchResultItem &item) {
-    return QFileInfo(filePath(item)).isFile();
+    return cachedFilePath(item).has_value();
 }
 
 qint64 CacheManager::countCachedFiles() {

@@ -28,7 +28,9 @@ public:
     static QString cacheFolderPath();
     // Where the sound of `item` is kept in the cache folder, whether or not it is there yet.
     static QString filePath(const SearchResultItem &item);
-    // Whether the sound of `item` is in the cache: a file, not a folder, under its name.
+    // The sound of `item` when it is in the cache (a file, not a folder, under its name).
+    static std::optional<QString> cachedFilePath(const SearchResultItem &item);
+    // Whether the sound of `item` is in the cache.
     static bool isCached(const SearchResultItem &item);
     // The number of entries directly in the cache folder, hidden ones and subfolders included;
     // 0 when it does not exist yet or cannot be read.

@@ -58,13 +58,12 @@ void AudioPlayer::playOrStop(const SearchResultItem &item) {
     stop();
     m_uiState->setDownloadingItemId(item.id);
     m_cacheManager->cancelCurrentDownload();
-    const QString filePath = CacheManager::filePath(item);
-    if (CacheManager::isCached(item)) {
-        playDownloadedFile(filePath, item);
+    if (const std::optional<QString> cached = CacheManager::cachedFilePath(item)) {
+        playDownloadedFile(cached, item);
         return;
     }
     m_cacheManager->download(
-        filePath, item.downloadURL(),
+        CacheManager::filePath(item), item.downloadURL(),
         [this, item](const std::optional<QString> &path) { playDownloadedFile(path, item); },
         [this](const QString &error) { downloadFailed(error); });
 }

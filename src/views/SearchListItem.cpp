@@ -66,9 +66,7 @@ SearchListItem::LicenseLabel SearchListItem::licenseLabel(const QUrl &license) {
 }
 
 std::optional<QString> SearchListItem::cachedFilePath(const SearchResultItem &item) {
-    if (!CacheManager::isCached(item))
-        return std::nullopt;
-    return CacheManager::filePath(item);
+    return CacheManager::cachedFilePath(item);
 }
 
 bool SearchListItem::checkFileCached(const SearchResultItem &item) {
