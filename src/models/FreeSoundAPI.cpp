@@ -60,15 +60,20 @@ void handleTokenResponse(QNetworkReply *reply, quint64 signOutsAtRequest,
     if (!isUsableToken(answer->access_token) || !isUsableToken(answer->refresh_token))
         return fail(QStringLiteral("a token that is empty or not visible ASCII"));
 
+    // Stored without an expiry, tokens would look like no sign-in at all: a lifetime that is
+    // negative or past what a date can hold (or what the settings file can write: four-digit
+    // years) fails the answer instead. Checked before any store, so nothing is half-written.
+    const QDateTime expiry = QDateTime::currentDateTimeUtc().addSecs(answer->expires_in);
+    if (answer->expires_in < 0 || !expiry.isValid() || expiry.date().year() < 1 ||
+        expiry.date().year() > 9999)
+        return fail(
+            QStringLiteral("expires_in %1 gives no storable expiry").arg(answer->expires_in));
+
     using namespace Defaults::Keys;
     accessToken.write(answer->access_token);
     refreshToken.write(answer->refresh_token);
-    // An expiry past what a date can hold (or what the settings file can write: four-digit
-    // years) is no date: none is stored.
-    const QDateTime expiry = QDateTime::currentDateTimeUtc().addSecs(answer->expires_in);
-    const bool storable =
-        expiry.isValid() && expiry.date().year() >= 1 && expiry.date().year() <= 9999;
-    expiresIn.write(storable ? std::optional<QDateTime>(expiry) : std::nullopt);
+    // Taken after the two stores, as the expiry counts from the moment the tokens are held.
+    expiresIn.write(QDateTime::currentDateTimeUtc().addSecs(answer->expires_in));
     if (completion)
         completion();
 }
@@ -76,14 +81,12 @@ void handleTokenResponse(QNetworkReply *reply, quint64 signOutsAtRequest,
 void postTokenForm(const QMap<QString, QString> &fields, FreeSoundAPI::FailureHandler onFailure,
                    Completion completion) {
     const QUrl endpoint(ServiceConfig::apiBase() + QStringLiteral("/apiv2/oauth2/access_token/"));
-    QNetworkReply *reply = Http::postForm(endpoint, fields);
     const quint64 signOuts = signOutCount();
-    QObject::connect(
-        reply, &QNetworkReply::finished, reply,
-        [reply, signOuts, onFailure = std::move(onFailure), completion = std::move(completion)] {
-            reply->deleteLater();
-            handleTokenResponse(reply, signOuts, onFailure, completion);
-        });
+    Http::postForm(endpoint, fields,
+                   [signOuts, onFailure = std::move(onFailure),
+                    completion = std::move(completion)](QNetworkReply *reply) {
+                       handleTokenResponse(reply, signOuts, onFailure, completion);
+                   });
 }
 } // namespace
 
@@ -132,8 +135,18 @@ void FreeSoundAPI::refreshAccessToken(FailureHandler onFailure, std::function<vo
     form.client_id = Defaults::Keys::clientId.read();
     form.client_secret = Defaults::Keys::clientSecret.read();
     // Sent even when empty: the service's error answer then goes to onFailure.
-    form.refresh_token = Defaults::Keys::refreshToken.read();
+    form.refresh_token = storedRefreshToken();
     postTokenForm(form.fields(), std::move(onFailure), std::move(completion));
+}
+
+QString FreeSoundAPI::storedAccessToken() {
+    const QString token = Defaults::Keys::accessToken.read();
+    return isUsableToken(token) ? token : QString();
+}
+
+QString FreeSoundAPI::storedRefreshToken() {
+    const QString token = Defaults::Keys::refreshToken.read();
+    return isUsableToken(token) ? token : QString();
 }
 
 void FreeSoundAPI::signOut() {

@@ -36,6 +36,11 @@ void requestAccessToken(const QString &code, FailureHandler onFailure);
 // Exchanges the stored refresh token for new tokens, like requestAccessToken; `completion`
 // runs after they are stored.
 void refreshAccessToken(FailureHandler onFailure, std::function<void()> completion = {});
+// The stored tokens as they may go into a request: a token that is not visible ASCII (written
+// by an older build or by hand) could split a header or forge another, so it counts as absent
+// and reads as empty.
+QString storedAccessToken();
+QString storedRefreshToken();
 // Forgets the tokens (access token, refresh token, expiry, in that order). Token requests sent
 // before it store nothing when they are answered: they end with their onFailure instead, so
 // that whoever waits for them is not left waiting.

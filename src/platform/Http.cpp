@@ -3,10 +3,13 @@
 #include "BuildInfo.h"
 #include "FormEncoder.h"
 
+#include <QDeadlineTimer>
 #include <QLocale>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QTimer>
+
+#include <memory>
 
 namespace {
 std::chrono::milliseconds &timeout() {
@@ -19,7 +22,8 @@ std::chrono::milliseconds &deadline() {
     return d;
 }
 
-// Why a reply was cut short by its bounds; answerBody reports it instead of the abort.
+// Why a reply was cut short by its bounds, or why its redirect was not followed; answerBody
+// reports it instead of the abort or the redirect.
 constexpr char boundsFailure[] = "quavelinBoundsFailure";
 
 void cutShort(QNetworkReply *reply, const QString &failure) {
@@ -31,7 +35,7 @@ void cutShort(QNetworkReply *reply, const QString &failure) {
 
 // Answers that are read whole stay small and end in time: a hostile or broken server could
 // otherwise fill the memory or keep a request going for ever, a byte at a time.
-QNetworkReply *bounded(QNetworkReply *reply) {
+QNetworkReply *bounded(QNetworkReply *reply, std::chrono::milliseconds limit = deadline()) {
     auto *timer = new QTimer(reply);
     timer->setSingleShot(true);
     const double seconds = deadline().count() / 1000.0;
@@ -39,7 +43,7 @@ QNetworkReply *bounded(QNetworkReply *reply) {
         cutShort(reply, QStringLiteral("no whole answer within %1 s").arg(seconds));
     });
     QObject::connect(reply, &QNetworkReply::finished, timer, &QTimer::stop);
-    timer->start(deadline());
+    timer->start(limit);
     // Checked as soon as the length is announced and as each piece arrives, before the
     // answer is read.
     const auto checkSize = [reply] {
@@ -51,6 +55,52 @@ QNetworkReply *bounded(QNetworkReply *reply) {
     QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, checkSize);
     QObject::connect(reply, &QNetworkReply::readyRead, reply, checkSize);
     return reply;
+}
+
+// One form POST across its redirects.
+struct FormPost {
+    QUrl origin;
+    QByteArray body;
+    QDeadlineTimer deadline;
+    int redirects = 0;
+    std::function<void(QNetworkReply *)> finished;
+};
+
+void sendFormHop(const std::shared_ptr<FormPost> &post, const QUrl &url, bool withForm) {
+    QNetworkRequest r = Http::request(url);
+    // Qt's own policies would send the form on wherever a 307 or 308 leads.
+    r.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    QNetworkReply *reply = nullptr;
+    if (withForm) {
+        r.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray(FormEncoder::contentType));
+        reply = Http::manager().post(r, post->body);
+    } else {
+        reply = Http::manager().get(r);
+    }
+    bounded(reply, std::chrono::milliseconds(qMax<qint64>(1, post->deadline.remainingTime())));
+    QObject::connect(reply, &QNetworkReply::finished, reply, [post, reply] {
+        reply->deleteLater();
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        const QVariant location = reply->attribute(QNetworkRequest::RedirectionTargetAttribute);
+        // Qt gives a 302 or 303 without Location an empty target; that leads nowhere.
+        if (!reply->property(boundsFailure).isValid() && status >= 300 && status < 400 &&
+            !location.toUrl().isEmpty()) {
+            const QUrl target = reply->url().resolved(location.toUrl());
+            if (!Http::isSameOrigin(target, post->origin)) {
+                reply->setProperty(boundsFailure,
+                                   QStringLiteral("redirect away from the service refused: %1")
+                                       .arg(target.toDisplayString()));
+            } else if (++post->redirects > Http::maxFormRedirects) {
+                reply->setProperty(
+                    boundsFailure,
+                    QStringLiteral("more than %1 redirects").arg(Http::maxFormRedirects));
+            } else {
+                sendFormHop(post, target, status == 307 || status == 308);
+                return;
+            }
+        }
+        post->finished(reply);
+    });
 }
 } // namespace
 
@@ -75,10 +125,23 @@ QNetworkReply *Http::get(const QUrl &url, const Headers &headers) {
     return bounded(manager().get(request(url, headers)));
 }
 
-QNetworkReply *Http::postForm(const QUrl &url, const QMap<QString, QString> &fields) {
-    QNetworkRequest r = request(url);
-    r.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray(FormEncoder::contentType));
-    return bounded(manager().post(r, FormEncoder::encode(fields)));
+void Http::postForm(const QUrl &url, const QMap<QString, QString> &fields,
+                    std::function<void(QNetworkReply *)> finished) {
+    auto post = std::make_shared<FormPost>();
+    post->origin = url;
+    post->body = FormEncoder::encode(fields);
+    post->deadline = QDeadlineTimer(deadline());
+    post->finished = std::move(finished);
+    sendFormHop(post, url, true);
+}
+
+bool Http::isSameOrigin(const QUrl &a, const QUrl &b) {
+    const auto defaultPort = [](const QUrl &url) {
+        return url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 ? 443 : 80;
+    };
+    return a.scheme().compare(b.scheme(), Qt::CaseInsensitive) == 0 &&
+           a.host().compare(b.host(), Qt::CaseInsensitive) == 0 &&
+           a.port(defaultPort(a)) == b.port(defaultPort(b));
 }
 
 std::optional<QByteArray> Http::answerBody(QNetworkReply *reply, QString *failure) {

@@ -89,6 +89,11 @@ private slots:
         QTest::newRow("not a token record")
             << StandInServer::Response::json(R"({"error": "invalid_grant"})", 400);
         QTest::newRow("not JSON") << StandInServer::Response{502, {}, "Bad Gateway"};
+        // The form would have gone on with the client secret and the code.
+        QTest::newRow("307 to another host") << StandInServer::Response::redirect(
+            (m_server.otherHostBaseUrl() + TokenEndpoint::path).toUtf8(), 307);
+        QTest::newRow("expiry no date can hold") << StandInServer::Response::json(
+            R"({"access_token": "a", "scope": "s", "expires_in": 1e17, "refresh_token": "r"})");
     }
     void failedExchangeShowsTheSignInError() {
         QFETCH(StandInServer::Response, answer);
@@ -101,6 +106,8 @@ private slots:
         QTRY_COMPARE(delegate.uiState()->errorMessage(),
                      QStringLiteral("Error loggin in...\nFreesound may have blocked this client."));
         QCOMPARE(accessToken.read(), QStringLiteral("kept"));
+        QCOMPARE(m_server.requests().size(), 1);
+        QVERIFY(m_server.requests().constFirst().header("host").startsWith("127.0.0.1:"));
     }
 
     // Answers dropped because the user signed out are no failed sign-in, whichever sign-in

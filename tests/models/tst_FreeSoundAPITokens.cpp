@@ -2,7 +2,9 @@
 #include "TestMain.h"
 #include "models/FreeSoundAPI.h"
 #include "models/SettingsKeys.h"
+#include "platform/Http.h"
 
+#include <QFile>
 #include <QTcpServer>
 
 using namespace Defaults::Keys;
@@ -273,31 +275,157 @@ private slots:
         }
     }
 
+    // Tokens are checked as they arrive, but the settings file may hold one from an older build
+    // or written by hand: one that is not visible ASCII counts as absent and never goes out.
+    void storedTokensThatCouldBreakARequestAreNotSent_data() {
+        QTest::addColumn<QByteArray>("inFile"); // the value as the settings file holds it
+        QTest::addColumn<QString>("token");     // what it reads as
+        QTest::newRow("CR LF and a header") << QByteArray(R"("AT-1\r\nX-Injected: yes")")
+                                            << QStringLiteral("AT-1\r\nX-Injected: yes");
+        QTest::newRow("LF") << QByteArray(R"(RT\n)") << QStringLiteral("RT\n");
+        QTest::newRow("space") << QByteArray("\"R T\"") << QStringLiteral("R T");
+        QTest::newRow("non-ASCII") << QByteArray(R"(R\x00e9)") << QStringLiteral("R\u00e9");
+    }
+    void storedTokensThatCouldBreakARequestAreNotSent() {
+        QFETCH(QByteArray, inFile);
+        QFETCH(QString, token);
+        {
+            QFile file(SettingsStore::standard().filePath());
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write("[General]\naccessToken=" + inFile + "\nrefreshToken=" + inFile + "\n");
+        }
+        // Any write makes the store read what the file holds now.
+        filesDownloaded.write(1);
+        QCOMPARE(accessToken.read(), token);
+        QCOMPARE(refreshToken.read(), token);
+        QCOMPARE(FreeSoundAPI::storedAccessToken(), QString());
+        QCOMPARE(FreeSoundAPI::storedRefreshToken(), QString());
+
+        Outcome *outcome = refresh();
+        QTRY_VERIFY(outcome->done());
+        QCOMPARE(m_server.requests().size(), 1);
+        const StandInServer::Request &sent = m_server.requests().constFirst();
+        QVERIFY2(sent.body.endsWith("&grant_type=refresh_token&refresh_token="), sent.body);
+        QVERIFY(!sent.rawHead.contains("X-Injected"));
+    }
+
+    // An expiry that no date can hold would store the tokens yet look like no sign-in at all:
+    // such an answer fails instead, and nothing of it is stored.
     void theExpiryFollowsExpiresIn_data() {
         QTest::addColumn<QByteArray>("expiresIn");
-        QTest::addColumn<qint64>("secondsFromNow"); // -1: no expiry stored at all
-        QTest::newRow("zero") << QByteArray("0") << qint64(0);
-        QTest::newRow("negative") << QByteArray("-100") << qint64(-100);
-        QTest::newRow("beyond any calendar") << QByteArray("9223372036854775807") << qint64(-1);
-        QTest::newRow("beyond year 9999") << QByteArray("1000000000000") << qint64(-1);
-        QTest::newRow("far but writable") << QByteArray("100000000000") << qint64(100000000000);
+        QTest::addColumn<qint64>("secondsFromNow");
+        QTest::addColumn<bool>("stored");
+        QTest::newRow("zero") << QByteArray("0") << qint64(0) << true;
+        QTest::newRow("far but writable")
+            << QByteArray("100000000000") << qint64(100000000000) << true;
+        QTest::newRow("negative") << QByteArray("-100") << qint64(0) << false;
+        QTest::newRow("1e17") << QByteArray("1e17") << qint64(0) << false;
+        QTest::newRow("beyond year 9999") << QByteArray("1000000000000") << qint64(0) << false;
+        QTest::newRow("beyond any calendar")
+            << QByteArray("9223372036854775807") << qint64(0) << false;
+        QTest::newRow("most negative") << QByteArray("-9223372036854775808") << qint64(0) << false;
     }
     void theExpiryFollowsExpiresIn() {
         QFETCH(QByteArray, expiresIn);
         QFETCH(qint64, secondsFromNow);
-        storeOldTokens();
+        QFETCH(bool, stored);
         m_server.route(tokenPath, StandInServer::Response::json(
                                       R"({"access_token": "a", "scope": "s", "expires_in": )" +
                                       expiresIn + R"(, "refresh_token": "r"})"));
-        Outcome *outcome = refresh();
-        QTRY_VERIFY(outcome->done());
-        QCOMPARE(outcome->completions, 1);
-        QCOMPARE(accessToken.read(), QStringLiteral("a"));
-        if (secondsFromNow == -1) {
-            QCOMPARE(Defaults::Keys::expiresIn.read(), std::nullopt);
-            QVERIFY(!SettingsStore::standard().hasStoredValue(QStringLiteral("expiresIn")));
-        } else
-            verifyExpiry(secondsFromNow);
+        for (const bool isRefresh : {true, false}) {
+            storeOldTokens();
+            Outcome *outcome = isRefresh ? refresh() : exchange(QStringLiteral("code"));
+            QTRY_VERIFY(outcome->done() || accessToken.read() != QStringLiteral("old-access"));
+            if (stored) {
+                QCOMPARE(outcome->failures, QStringList());
+                QCOMPARE(outcome->completions, isRefresh ? 1 : 0);
+                QCOMPARE(accessToken.read(), QStringLiteral("a"));
+                QCOMPARE(refreshToken.read(), QStringLiteral("r"));
+                verifyExpiry(secondsFromNow);
+            } else {
+                QCOMPARE(outcome->failures.size(), 1);
+                QCOMPARE(outcome->completions, 0);
+                verifyOldTokensKept();
+            }
+        }
+    }
+
+    // The form holds the client secret and a code or refresh token: a redirect of it is followed
+    // only on the service's own scheme, host and port, at most ten times. Anywhere else nothing
+    // arrives, and the request fails.
+    void redirectsOfTheFormStayAtTheService_data() {
+        QTest::addColumn<QString>(
+            "to"); // "other host", "other port", "service", "relative", "nowhere"
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("hops");
+        QTest::addColumn<bool>("stored");
+        QTest::newRow("307 to another host name") << "other host" << 307 << 1 << false;
+        QTest::newRow("308 to another host name") << "other host" << 308 << 1 << false;
+        QTest::newRow("307 to another port") << "other port" << 307 << 1 << false;
+        QTest::newRow("308 to another port") << "other port" << 308 << 1 << false;
+        QTest::newRow("302 to another host name") << "other host" << 302 << 1 << false;
+        QTest::newRow("307 at the service") << "service" << 307 << 1 << true;
+        QTest::newRow("308 at the service") << "service" << 308 << 1 << true;
+        QTest::newRow("307 relative") << "relative" << 307 << 1 << true;
+        QTest::newRow("ten at the service") << "service" << 307 << 10 << true;
+        QTest::newRow("the eleventh is not followed") << "service" << 307 << 11 << false;
+        QTest::newRow("302 without Location") << "nowhere" << 302 << 1 << false;
+    }
+    void redirectsOfTheFormStayAtTheService() {
+        QFETCH(QString, to);
+        QFETCH(int, status);
+        QFETCH(int, hops);
+        QFETCH(bool, stored);
+        StandInServer otherPort;
+        QVERIFY(otherPort.listen());
+        const QString base = to == QLatin1String("other host")   ? m_server.otherHostBaseUrl()
+                             : to == QLatin1String("other port") ? otherPort.baseUrl()
+                             : to == QLatin1String("service")    ? m_server.baseUrl()
+                                                                 : QString();
+        const auto hopPath = [](int i) {
+            return i == 0 ? tokenPath : QStringLiteral("/moved/%1/").arg(i);
+        };
+        // Hop i redirects to hop i + 1; the last one answers with tokens. Both servers serve all.
+        for (int i = 0; i <= hops; ++i) {
+            StandInServer::Response r =
+                i < hops
+                    ? StandInServer::Response::redirect((base + hopPath(i + 1)).toUtf8(), status)
+                    : StandInServer::Response::json(goodAnswer);
+            if (to == QLatin1String("nowhere"))
+                r.headers.clear();
+            m_server.route(hopPath(i), r);
+            otherPort.route(hopPath(i), r);
+        }
+
+        for (const bool isRefresh : {true, false}) {
+            m_server.clearRequests();
+            storeOldTokens();
+            Outcome *outcome = isRefresh ? refresh() : exchange(QStringLiteral("the-code"));
+            QTRY_VERIFY(outcome->done() || accessToken.read() != QStringLiteral("old-access"));
+            if (stored) {
+                QCOMPARE(outcome->failures, QStringList());
+                QCOMPARE(accessToken.read(), QStringLiteral("new-access"));
+                // A 307 or 308 keeps the method and the form.
+                const auto last = m_server.requests(hopPath(hops));
+                QCOMPARE(last.size(), 1);
+                QCOMPARE(last[0].method, QByteArray("POST"));
+                QCOMPARE(last[0].body, m_server.requests(tokenPath).value(0).body);
+            } else {
+                QCOMPARE(outcome->failures.size(), 1);
+                QCOMPARE(outcome->completions, 0);
+                verifyOldTokensKept();
+            }
+            QTest::qWait(50); // whatever was sent has arrived
+            // Only the service under its own name and port was asked, and no more than ten
+            // redirects were followed.
+            QCOMPARE(otherPort.requests().size(), 0);
+            for (const auto &r : m_server.requests())
+                QVERIFY2(r.header("host").startsWith("127.0.0.1:"), r.header("host").constData());
+            const bool followed =
+                !to.startsWith(QLatin1String("other")) && to != QLatin1String("nowhere");
+            QCOMPARE(m_server.requests().size(),
+                     followed ? qMin(hops, Http::maxFormRedirects) + 1 : 1);
+        }
     }
 
     void settingsAreReadAtEachCall() {
