@@ -38,6 +38,14 @@ bool isErrorOfStatus(QNetworkReply::NetworkError error, int status) {
     }
 }
 
+// The first Content-Type header's value; Qt joins repeated headers with ", ", and a single
+// media type has no comma before its parameters.
+QByteArray firstContentType(const QNetworkReply &reply) {
+    const QByteArray value = reply.rawHeader("Content-Type");
+    const qsizetype end = value.indexOf(", ");
+    return end < 0 ? value : value.first(end);
+}
+
 // The service sends JSON instead of a sound when it refuses the download. Only the exact
 // value of the first Content-Type header counts: "application/json; charset=utf-8" is handed
 // on as a sound.
@@ -45,26 +53,22 @@ bool isJsonAnswer(const QNetworkReply &reply) {
     const bool isHttpAnswer = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
     if (!isHttpAnswer || !reply.hasRawHeader("Content-Type"))
         return false;
-    // Qt joins repeated headers with ", "; a single media type has no comma before its
-    // parameters, so the first piece is the first header's value.
-    const QByteArray value = reply.rawHeader("Content-Type");
-    const qsizetype end = value.indexOf(", ");
-    return (end < 0 ? value : value.first(end)) == "application/json";
+    return firstContentType(reply) == "application/json";
+}
+
+// A web page, whatever its parameters and its case: what a captive portal or a login wall
+// sends in place of the file.
+bool isHtmlPage(const QNetworkReply &reply) {
+    const QByteArray value = firstContentType(reply);
+    const qsizetype semicolon = value.indexOf(';');
+    return (semicolon < 0 ? value : value.first(semicolon)).trimmed().toLower() == "text/html";
 }
 
 bool isRedirect(const QNetworkReply &reply) {
     const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    // Qt gives a 302 or 303 without Location an empty target; that leads nowhere.
     return status >= 300 && status < 400 &&
-           reply.attribute(QNetworkRequest::RedirectionTargetAttribute).isValid();
-}
-
-bool isSameOrigin(const QUrl &a, const QUrl &b) {
-    const auto defaultPort = [](const QUrl &url) {
-        return url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 ? 443 : 80;
-    };
-    return a.scheme().compare(b.scheme(), Qt::CaseInsensitive) == 0 &&
-           a.host().compare(b.host(), Qt::CaseInsensitive) == 0 &&
-           a.port(defaultPort(a)) == b.port(defaultPort(b));
+           !reply.attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl().isEmpty();
 }
 } // namespace
 
@@ -114,7 +118,7 @@ void CacheDownload::cancel() {
 void CacheDownload::get(const QUrl &url) {
     QNetworkRequest hop = m_request;
     hop.setUrl(url);
-    if (!m_authorization.isNull() && isSameOrigin(url, m_authorizedOrigin))
+    if (!m_authorization.isNull() && Http::isSameOrigin(url, m_authorizedOrigin))
         hop.setRawHeader("Authorization", m_authorization);
     m_reply = Http::manager().get(hop);
     m_reply->setReadBufferSize(readBufferSize);
@@ -188,11 +192,10 @@ void CacheDownload::onFinished() {
     const QVariant statusAttribute = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
     const int status = statusAttribute.isValid() ? statusAttribute.toInt() : 0;
     QString error;
-    if (reply.error() != QNetworkReply::NoError && !isErrorOfStatus(reply.error(), status)) {
+    if (reply.error() != QNetworkReply::NoError && !isErrorOfStatus(reply.error(), status))
         error = reply.errorString();
-    } else if (m_received == 0 && status != 204 && status != 205) {
+    else if (m_received == 0)
         error = QStringLiteral("Empty answer (HTTP status %1)").arg(status);
-    }
     if (!error.isEmpty()) {
         discard();
         finish(Result::Failed, error);
@@ -204,13 +207,14 @@ void CacheDownload::onFinished() {
         finish(Result::JsonAnswer);
         return;
     }
-    // An error page or an empty answer is no sound either; kept, it would count as cached and
-    // be handed to the player on every later press.
-    if (status >= 400 || m_received == 0) {
-        error = QStringLiteral("%1 (HTTP status %2)")
-                    .arg(m_received == 0 ? QStringLiteral("Empty answer")
-                                         : QStringLiteral("Error answer"))
-                    .arg(status);
+    // Nor is anything else that is not the sound itself: an error page, a redirect that leads
+    // nowhere, a captive portal's page. Kept, it would count as cached and be handed to the
+    // player on every later press.
+    if (status < 200 || status >= 300)
+        error = QStringLiteral("Error answer (HTTP status %1)").arg(status);
+    else if (isHtmlPage(reply))
+        error = QStringLiteral("A web page instead of a sound (HTTP status %1)").arg(status);
+    if (!error.isEmpty()) {
         discard();
         finish(Result::Failed, error);
         return;

@@ -1,6 +1,7 @@
 #include "CacheManager.h"
 
 #include "CacheDownload.h"
+#include "models/FreeSoundAPI.h"
 #include "models/SearchResultItem.h"
 #include "models/SettingsKeys.h"
 #include "platform/Http.h"
@@ -11,8 +12,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-CacheManager::CacheManager(QObject *parent) : QObject(parent), m_docFolderPath(cacheFolderPath()) {
-    if (m_docFolderPath.isEmpty())
+CacheManager::CacheManager(QObject *parent) : QObject(parent) {
+    if (cacheFolderPath().isEmpty())
         qFatal("Cannot reach docs folder.");
 }
 
@@ -36,10 +37,6 @@ std::optional<QString> CacheManager::cachedFilePath(const SearchResultItem &item
     return path;
 }
 
-bool CacheManager::isCached(const SearchResultItem &item) {
-    return cachedFilePath(item).has_value();
-}
-
 qint64 CacheManager::countCachedFiles() {
     const QString path = cacheFolderPath();
     // Before the first download the folder does not exist: nothing is cached.
@@ -57,7 +54,7 @@ qint64 CacheManager::countCachedFiles() {
 
 void CacheManager::download(const QString &to, const QUrl &from, Completion completion,
                             Failure failure) {
-    const QByteArray token = Defaults::Keys::accessToken.read().toUtf8();
+    const QByteArray token = FreeSoundAPI::storedAccessToken().toLatin1();
     auto *download =
         new CacheDownload(to, Http::request(from, {{"Authorization", "Bearer " + token}}),
                           QUrl(ServiceConfig::apiBase()), this);

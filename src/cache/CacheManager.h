@@ -30,16 +30,13 @@ public:
     static QString filePath(const SearchResultItem &item);
     // The sound of `item` when it is in the cache (a file, not a folder, under its name).
     static std::optional<QString> cachedFilePath(const SearchResultItem &item);
-    // Whether the sound of `item` is in the cache.
-    static bool isCached(const SearchResultItem &item);
     // The number of entries directly in the cache folder, hidden ones and subfolders included;
     // 0 when it does not exist yet or cannot be read.
     static qint64 countCachedFiles();
 
-    QString docFolderPath() const { return m_docFolderPath; }
-
-    // Downloads `from` with the user's token to `to`; the token goes only to the service's own
-    // scheme, host and port, never to a host a redirect leads to. `completion` runs at most once,
+    // Downloads `from` with the user's token to `to`; the token goes to every request on the
+    // service's own scheme, host and port (a redirect back there included) and to no other.
+    // `completion` runs at most once,
     // on the main thread: with `to` when a sound arrived, with nothing when the service answered
     // with JSON instead, and not at all when the transfer failed or was cancelled. `failure` runs
     // instead when the transfer or the storing failed (not on cancel). Neither a failure nor a
@@ -52,6 +49,5 @@ public:
     bool hasCurrentDownload() const;
 
 private:
-    QString m_docFolderPath;
     QPointer<CacheDownload> m_currentDownload;
 };
