@@ -283,6 +283,12 @@ private slots:
         QTest::newRow("relative") << api << "/apiv2" << false;
         QTest::newRow("unclosed address") << api << "http://[::1" << false;
         QTest::newRow("update service") << update << "quavelin.example" << false;
+        // Every address is the base with a path appended: it would land in these.
+        QTest::newRow("query") << api << "http://127.0.0.1:1/x?y=1" << false;
+        QTest::newRow("empty query") << api << "http://127.0.0.1:1?" << false;
+        QTest::newRow("fragment") << update << "http://127.0.0.1:1/x#frag" << false;
+        QTest::newRow("user info") << api << "http://user:pw@127.0.0.1:1" << false;
+        QTest::newRow("empty user info") << api << "http://@127.0.0.1:1" << false;
         QTest::newRow("http") << api << "http://127.0.0.1:1" << true;
         QTest::newRow("https, trailing slash") << api << "https://localhost:1/" << true;
         QTest::newRow("upper-case scheme, path") << update << "HTTP://127.0.0.1:1/base" << true;
@@ -292,6 +298,33 @@ private slots:
         QFETCH(QString, variable);
         QFETCH(QString, value);
         QFETCH(bool, accepted);
+        runWithServiceAddress(variable, value, accepted, value);
+    }
+
+    // The refusal stays one line whatever the value holds, its characters shown escaped.
+    void refusedAddressesAreShownOnOneLine_data() {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("newline") << QStringLiteral("http://127.0.0.1:1/\nx")
+                                 << QStringLiteral("http://127.0.0.1:1/\\nx");
+        QTest::newRow("CR LF and a forged line")
+            << QStringLiteral("http://h/\r\nquavelin: all is well")
+            << QStringLiteral("http://h/\\r\\nquavelin: all is well");
+        QTest::newRow("tab") << QStringLiteral("http://h\t/") << QStringLiteral("http://h\\t/");
+        QTest::newRow("escape sequence")
+            << QStringLiteral("http://h/\x1b[2J") << QStringLiteral("http://h/\\u001b[2J");
+        QTest::newRow("backslash")
+            << QStringLiteral("http://h\\n/") << QStringLiteral("http://h\\\\n/");
+    }
+    void refusedAddressesAreShownOnOneLine() {
+        QFETCH(QString, value);
+        QFETCH(QString, shown);
+        runWithServiceAddress(QStringLiteral("QUAVELIN_API_BASE"), value, false, shown);
+    }
+
+private:
+    void runWithServiceAddress(const QString &variable, const QString &value, bool accepted,
+                               const QString &shown) {
         QProcess program;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QUAVELIN_API_BASE"), m_server.baseUrl());
@@ -310,7 +343,7 @@ private slots:
             QCOMPARE(program.exitCode(), 2);
             QCOMPARE(errors, QStringLiteral("quavelin: %1 is not an absolute http or https URL: "
                                             "'%2'\n")
-                                 .arg(variable, value));
+                                 .arg(variable, shown));
         }
     }
 };
