@@ -10,7 +10,7 @@ packages=(
     qt6-qpa-plugins libqt6svg6
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
     xvfb xauth
-    xdg-utils desktop-file-utils ccache
+    xdg-utils desktop-file-utils libglib2.0-bin ccache
 )
 
 missing=()

@@ -16,6 +16,22 @@ if ! command -v xdg-mime >/dev/null 2>&1; then
 fi
 
 binary=$(realpath "$1")
+# GLib's launcher (GNOME, Xfce, most browsers) looks for the Exec program before it undoes the
+# %% escape, so it never starts such an entry; a control character breaks or invalidates the
+# file, and a key file holds UTF-8 only. An entry that cannot start would still take the links
+# over, so nothing is registered. An entry of an earlier run stays as it is: the build it names,
+# if still there, hands links on to the running instance.
+launchable() {
+    local LC_ALL=C
+    [[ $1 != *[%[:cntrl:]]* ]] && iconv -f UTF-8 -t UTF-8 <<<"$1" >/dev/null 2>&1
+}
+if ! launchable "$binary"; then
+    echo "quavelin: the sign-in redirect cannot reach this build: desktop launchers do not start" \
+        "a program whose path holds %, a control character or bytes that are not UTF-8" \
+        "($(printf '%q' "$binary")); move the build folder to a path without them, or install" \
+        "Quavelin (README, Installing)."
+    exit 0
+fi
 entry=quavelin-build.desktop
 scheme=x-scheme-handler/quavelin
 applications=${XDG_DATA_HOME:-$HOME/.local/share}/applications
@@ -27,7 +43,6 @@ if [[ $binary =~ [^A-Za-z0-9/._+-] ]]; then
     quoted=$(printf '%s' "$binary" | sed -e 's/[\\"`$]/\\&/g')
     exec_path="\"$(printf '%s' "$quoted" | sed -e 's/\\/\\\\/g')\""
 fi
-exec_path=${exec_path//%/%%}
 
 contents="[Desktop Entry]
 Type=Application
