@@ -156,6 +156,19 @@ void StandInServer::send(QTcpSocket *socket, const Response &response) {
         head += "Content-Length: " + QByteArray::number(length) + "\r\n";
     head += "Connection: close\r\n\r\n";
     socket->write(head);
+    if (response.bodyAfterMs > 0) {
+        QTimer::singleShot(response.bodyAfterMs, socket, [this, socket, response] {
+            if (socket->state() == QAbstractSocket::ConnectedState)
+                sendBody(socket, response);
+        });
+        return;
+    }
+    sendBody(socket, response);
+}
+
+void StandInServer::sendBody(QTcpSocket *socket, const Response &response) {
+    const qint64 length =
+        response.generatedBodySize >= 0 ? response.generatedBodySize : response.body.size();
 
     const bool drop = response.dropAfterBytes >= 0;
     const bool stall = !drop && response.stallAfterBytes >= 0;

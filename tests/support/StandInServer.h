@@ -48,6 +48,8 @@ public:
         int trickleMs = 0;
         // Without it no Content-Length goes out and the end of the body is the connection's.
         bool announceLength = true;
+        // Send the headers, then wait this long before the body starts.
+        int bodyAfterMs = 0;
 
         static Response json(const QByteArray &body, int status = 200);
         static Response redirect(const QByteArray &location, int status = 302);
@@ -85,6 +87,7 @@ private:
     void onReadyRead(QTcpSocket *socket);
     void respond(QTcpSocket *socket, const Request &request);
     void send(QTcpSocket *socket, const Response &response);
+    void sendBody(QTcpSocket *socket, const Response &response);
 
     QTcpServer *m_server;
     QHash<QString, Handler> m_routes;

@@ -1,4 +1,5 @@
 #include "TestMain.h"
+#include "TextFieldFrames.h"
 
 #include "models/SettingsKeys.h"
 #include "models/UIState.h"
@@ -210,35 +211,15 @@ void tst_SmallViews::authorizationPageCarriesTheClientIdAsOneValue() {
 }
 
 void tst_SmallViews::textFieldsDrawNoFocusRing() {
-    // The frame of a field, as drawn with and without the keyboard focus.
-    const auto frames = [] {
-        QWidget window;
-        auto *field = new QLineEdit(QStringLiteral("text"), &window);
-        auto *other = new QLineEdit(&window);
-        field->setGeometry(10, 10, 200, 30);
-        other->setGeometry(10, 50, 200, 30);
-        window.resize(220, 90);
-        window.show();
-        window.activateWindow();
-        if (!QTest::qWaitForWindowActive(&window))
-            return std::pair<QImage, QImage>();
-        other->setFocus();
-        const QImage without = field->grab(QRect(0, 0, 200, 3)).toImage();
-        field->setFocus();
-        if (!field->hasFocus())
-            return std::pair<QImage, QImage>();
-        return std::pair(without, field->grab(QRect(0, 0, 200, 3)).toImage());
-    };
-
     // The style of this platform rings a focused field, else this test shows nothing.
-    const auto [plainWithout, plainWith] = frames();
+    const auto [plainWithout, plainWith] = textFieldFramesWithoutAndWithFocus();
     QVERIFY(!plainWith.isNull());
     if (plainWith == plainWithout)
         QSKIP("this style draws no focus ring on text fields");
 
     TextFieldFocusRing::removeFromEveryTextField();
     TextFieldFocusRing::removeFromEveryTextField(); // once is enough; again changes nothing
-    const auto [without, with] = frames();
+    const auto [without, with] = textFieldFramesWithoutAndWithFocus();
     QVERIFY(!with.isNull());
     QCOMPARE(with, without);
 }
