@@ -63,6 +63,29 @@ class TestFreeSoundAPITokens : public QObject {
         QVERIFY2(qAbs(expiry->toSecsSinceEpoch() - expected) <= 5,
                  qPrintable(expiry->toString(Qt::ISODateWithMs)));
     }
+    // A refresh, then a code exchange, each over the old tokens and answered as the stand-in is
+    // routed now: either both store the tokens and an expiry `expirySeconds` from now, or both
+    // fail on their own failure path and keep the old tokens.
+    void answerEachOperation(bool stored, const QString &access, const QString &refresh,
+                             qint64 expirySeconds) {
+        for (const bool isRefresh : {true, false}) {
+            storeOldTokens();
+            Outcome *outcome = isRefresh ? this->refresh() : exchange(QStringLiteral("code"));
+            QTRY_VERIFY(outcome->done() || accessToken.read() != QStringLiteral("old-access"));
+            if (stored) {
+                QCOMPARE(outcome->failures, QStringList());
+                QCOMPARE(outcome->completions, isRefresh ? 1 : 0);
+                QCOMPARE(accessToken.read(), access);
+                QCOMPARE(refreshToken.read(), refresh);
+                verifyExpiry(expirySeconds);
+            } else {
+                QCOMPARE(outcome->failures.size(), 1);
+                QCOMPARE(outcome->discardedBySignOut, 0);
+                QCOMPARE(outcome->completions, 0);
+                verifyOldTokensKept();
+            }
+        }
+    }
     std::vector<std::unique_ptr<Outcome>> m_outcomes;
 
 private slots:
@@ -257,22 +280,8 @@ private slots:
                            R"({"access_token": ")" + accessText +
                            R"(", "scope": "s", "expires_in": 86399, "refresh_token": ")" +
                            refreshText + R"("})"));
-        for (const bool isRefresh : {true, false}) {
-            storeOldTokens();
-            Outcome *outcome = isRefresh ? refresh() : exchange(QStringLiteral("code"));
-            QTRY_VERIFY(outcome->done() || accessToken.read() != QStringLiteral("old-access"));
-            if (stored) {
-                QCOMPARE(outcome->failures, QStringList());
-                QCOMPARE(accessToken.read(), QString::fromUtf8(accessText));
-                QCOMPARE(refreshToken.read(), QString::fromUtf8(refreshText));
-                verifyExpiry(86399);
-            } else {
-                QCOMPARE(outcome->failures.size(), 1);
-                QCOMPARE(outcome->discardedBySignOut, 0);
-                QCOMPARE(outcome->completions, 0);
-                verifyOldTokensKept();
-            }
-        }
+        answerEachOperation(stored, QString::fromUtf8(accessText), QString::fromUtf8(refreshText),
+                            86399);
     }
 
     // Tokens are checked as they arrive, but the settings file may hold one from an older build
@@ -332,22 +341,7 @@ private slots:
         m_server.route(tokenPath, StandInServer::Response::json(
                                       R"({"access_token": "a", "scope": "s", "expires_in": )" +
                                       expiresIn + R"(, "refresh_token": "r"})"));
-        for (const bool isRefresh : {true, false}) {
-            storeOldTokens();
-            Outcome *outcome = isRefresh ? refresh() : exchange(QStringLiteral("code"));
-            QTRY_VERIFY(outcome->done() || accessToken.read() != QStringLiteral("old-access"));
-            if (stored) {
-                QCOMPARE(outcome->failures, QStringList());
-                QCOMPARE(outcome->completions, isRefresh ? 1 : 0);
-                QCOMPARE(accessToken.read(), QStringLiteral("a"));
-                QCOMPARE(refreshToken.read(), QStringLiteral("r"));
-                verifyExpiry(secondsFromNow);
-            } else {
-                QCOMPARE(outcome->failures.size(), 1);
-                QCOMPARE(outcome->completions, 0);
-                verifyOldTokensKept();
-            }
-        }
+        answerEachOperation(stored, QStringLiteral("a"), QStringLiteral("r"), secondsFromNow);
     }
 
     // The form holds the client secret and a code or refresh token: a redirect of it is followed
