@@ -216,12 +216,25 @@ private slots:
 
     // A failed transfer must not leave the row spinning: it returns to idle, and the next
     // press starts a new download instead of merely clearing the mark.
-    void failedTransferReturnsToIdle() {
-        const auto f = sound(40);
+    // So must an answer that is not the sound: nothing of it is kept under the cache name.
+    void failedTransferReturnsToIdle_data() {
+        QTest::addColumn<Response>("answer");
         Response dropped = audio({});
         dropped.generatedBodySize = 100000;
         dropped.dropAfterBytes = 1000;
-        m_server.route(downloadPath(f), dropped);
+        QTest::newRow("dropped connection") << dropped;
+        Response portal;
+        portal.headers = {{"Content-Type", "text/html; charset=utf-8"}};
+        portal.body = "<html>Accept the terms of this network</html>";
+        QTest::newRow("captive portal page") << portal;
+        Response choices = portal;
+        choices.status = 300;
+        QTest::newRow("300 without Location") << choices;
+    }
+    void failedTransferReturnsToIdle() {
+        QFETCH(Response, answer);
+        const auto f = sound(40);
+        m_server.route(downloadPath(f), answer);
         QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("^Download failed: ")));
         press(f);
         clearLogs();
