@@ -36,10 +36,10 @@ public:
 
     // Downloads `from` with the user's token to `to`; the token goes to every request on the
     // service's own scheme, host and port (a redirect back there included) and to no other.
-    // `completion` runs at most once,
-    // on the main thread: with `to` when a sound arrived, with nothing when the service answered
-    // with JSON instead, and not at all when the transfer failed or was cancelled. `failure` runs
-    // instead when the transfer or the storing failed (not on cancel). Neither a failure nor a
+    // `completion` runs at most once, on the main thread: with `to` when a sound arrived, with
+    // nothing when the service answered with JSON instead, and not at all when the transfer
+    // failed or was cancelled. `failure` runs instead when the transfer or the storing failed, or
+    // the answer was no sound (not 2xx, or a web page); not on cancel. Neither a failure nor a
     // cancel leaves a file at `to` or touches one already there. Replaces the current download
     // without cancelling it.
     void download(const QString &to, const QUrl &from, Completion completion, Failure failure = {});
