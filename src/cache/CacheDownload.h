@@ -21,8 +21,7 @@ public:
     enum class Result {
         Stored,     // the body now lies at the destination
         JsonAnswer, // the service answered with JSON instead of a sound; nothing was stored
-        Failed,     // the transfer or the storing failed, or the answer was no sound; nothing was
-                    // stored
+        Failed,     // the transfer or the storing failed, or no sound came; nothing was stored
     };
     Q_ENUM(Result)
 
