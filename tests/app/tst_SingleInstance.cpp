@@ -7,8 +7,10 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTimer>
 
 #include <memory>
 
@@ -36,6 +38,12 @@ class TestSingleInstance : public QObject {
         return m_processes.back().get();
     }
     static bool ended(const QProcess *process) { return process->state() == QProcess::NotRunning; }
+    // The running copy's look at its server, now rather than within the next second.
+    static void runListenCheck(SingleInstance &instance) {
+        auto *check = instance.findChild<QTimer *>(QString(), Qt::FindDirectChildrenOnly);
+        QVERIFY(check);
+        QVERIFY(QMetaObject::invokeMethod(check, "timeout"));
+    }
 
 private slots:
     void initTestCase() {
@@ -174,6 +182,98 @@ private slots:
         QCOMPARE(later->exitCode(), 0);
         QCOMPARE(received.size(), 1);
         QCOMPARE(received.first().first().toStringList(), QStringList{redirect});
+    }
+
+    // While a launch holds the lock it is deciding whom to talk to: the socket is not taken
+    // back under it, only once the lock is free.
+    void aClosedServerListensAgainOnlyUnderTheLock() {
+        SingleInstance running;
+        QCOMPARE(running.claim({}), SingleInstance::Role::Primary);
+        auto *server = running.findChild<QLocalServer *>();
+        QVERIFY(server);
+        server->close();
+        {
+            QLockFile deciding(running.socketPath() + QStringLiteral(".lock"));
+            QVERIFY(deciding.tryLock(0));
+            runListenCheck(running);
+            QVERIFY(!running.isListening());
+        }
+        runListenCheck(running);
+        QVERIFY(running.isListening());
+    }
+
+    // A launch that found nobody listening took the socket over meanwhile: it stays the copy
+    // that later launches reach, and the one whose server closed leaves its socket alone.
+    void aCopyThatTookTheSocketOverKeepsIt() {
+        SingleInstance running;
+        QCOMPARE(running.claim({}), SingleInstance::Role::Primary);
+        auto *server = running.findChild<QLocalServer *>();
+        QVERIFY(server);
+        server->close();
+        SingleInstance successor;
+        QCOMPARE(successor.claim({}), SingleInstance::Role::Primary);
+        QSignalSpy toRunning(&running, &SingleInstance::argumentsReceived);
+        QSignalSpy toSuccessor(&successor, &SingleInstance::argumentsReceived);
+
+        runListenCheck(running);
+        QVERIFY(!running.isListening());
+        const QString redirect = QStringLiteral("quavelin://oauth?code=TAKEN");
+        QProcess *later = launch({redirect});
+        QTRY_VERIFY_WITH_TIMEOUT(ended(later), 10000);
+        QCOMPARE(later->exitCode(), 0);
+        QCOMPARE(toSuccessor.size(), 1);
+        QCOMPARE(toSuccessor.first().first().toStringList(), QStringList{redirect});
+        QCOMPARE(toRunning.size(), 0);
+    }
+
+    // Arguments reach the running copy as they were given, whatever characters they hold.
+    void argumentsArriveAsGiven() {
+        SingleInstance running;
+        QCOMPARE(running.claim({}), SingleInstance::Role::Primary);
+        QSignalSpy received(&running, &SingleInstance::argumentsReceived);
+        const QStringList arguments{QStringLiteral("quavelin://oauth?code=a%2Fb%26c&state=x"),
+                                    QStringLiteral("two\nlines"), QString(),
+                                    QStringLiteral(":marked"), QStringLiteral("caf\u00e9 \u2603")};
+        QProcess *later = launch(arguments);
+        QTRY_VERIFY_WITH_TIMEOUT(ended(later), 10000);
+        QCOMPARE(later->exitCode(), 0);
+        QCOMPARE(received.size(), 1);
+        QCOMPARE(received.first().first().toStringList(), arguments);
+    }
+
+    // The size cap holds for a message that is well formed and arrives whole at once, too.
+    void aMessageBeyondTheSizeCapIsDropped_data() {
+        QTest::addColumn<int>("lines"); // of 1 KiB each; the cap is 64 KiB
+        QTest::addColumn<bool>("delivered");
+        QTest::newRow("under the cap") << 60 << true;
+        QTest::newRow("over the cap") << 70 << false;
+    }
+    void aMessageBeyondTheSizeCapIsDropped() {
+        QFETCH(int, lines);
+        QFETCH(bool, delivered);
+        SingleInstance running;
+        QCOMPARE(running.claim({}), SingleInstance::Role::Primary);
+        QSignalSpy received(&running, &SingleInstance::argumentsReceived);
+
+        QByteArray message;
+        for (int i = 0; i < lines; ++i)
+            message += ':' + QByteArray(1022, 'a') + '\n';
+        message += '\n';
+        QLocalSocket client;
+        client.connectToServer(running.socketPath());
+        QVERIFY(client.waitForConnected(5000));
+        // All of it is on its way before the running copy reads any.
+        client.write(message);
+        QVERIFY(client.waitForBytesWritten(5000));
+        if (delivered) {
+            QTRY_COMPARE(received.size(), 1);
+            QCOMPARE(received.first().first().toStringList().size(), lines);
+            QTRY_COMPARE(client.bytesAvailable(), 1);
+        } else {
+            QTRY_COMPARE(client.state(), QLocalSocket::UnconnectedState);
+            QCOMPARE(received.size(), 0);
+            QVERIFY(client.readAll().isEmpty());
+        }
     }
 };
 
