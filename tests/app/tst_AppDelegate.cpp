@@ -21,6 +21,7 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTimer>
 
 using namespace Defaults::Keys;
@@ -124,16 +125,29 @@ private slots:
         QCOMPARE(window->centralWidget()->size(), QSize(360, 600));
     }
 
+    // A count that still holds is not written again: every write syncs the settings file to
+    // disk, before the first paint.
+    void launchCountsTheCachedFiles_data() {
+        QTest::addColumn<qint64>("stored");
+        QTest::newRow("stale count") << qint64(99);
+        QTest::newRow("count still right") << qint64(3);
+    }
     void launchCountsTheCachedFiles() {
+        QFETCH(qint64, stored);
         QDir cache(CacheManager::cacheFolderPath());
         QVERIFY(cache.mkpath(QStringLiteral("subfolder")));
         for (const auto &name : {QStringLiteral("1_a_b.wav"), QStringLiteral(".hidden")}) {
             QFile file(cache.filePath(name));
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
-        filesDownloaded.write(99);
+        filesDownloaded.write(stored);
+        QSignalSpy changes(&SettingsStore::standard(), &SettingsStore::valueChanged);
         launch();
         QCOMPARE(filesDownloaded.read(), 3);
+        const auto writes = std::count_if(changes.cbegin(), changes.cend(), [](const auto &change) {
+            return change.first().toString() == filesDownloaded.name();
+        });
+        QCOMPARE(writes, stored == 3 ? 0 : 1);
         QVERIFY(cache.removeRecursively());
     }
 
