@@ -616,6 +616,32 @@ private slots:
         QCOMPARE(!CacheDownload::refusedRedirect(from, to).isEmpty(), refused);
     }
 
+    // Where the token may go: the service's scheme, host and port, a port left out counting as
+    // the scheme's own. No stand-in serves http and https on one port: a change of scheme
+    // alone shows only here.
+    void theServiceOrigin_data() {
+        QTest::addColumn<QUrl>("a");
+        QTest::addColumn<QUrl>("b");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("another path") << QUrl("https://h/a") << QUrl("https://h/b?x") << true;
+        QTest::newRow("https port given and not")
+            << QUrl("https://h") << QUrl("https://h:443") << true;
+        QTest::newRow("http port given and not") << QUrl("http://h:80") << QUrl("http://h") << true;
+        QTest::newRow("scheme alone differs")
+            << QUrl("https://h:8443") << QUrl("http://h:8443") << false;
+        QTest::newRow("http on the https port")
+            << QUrl("https://h") << QUrl("http://h:443") << false;
+        QTest::newRow("another port") << QUrl("http://h:1") << QUrl("http://h:2") << false;
+        QTest::newRow("another host") << QUrl("http://h") << QUrl("http://h2") << false;
+    }
+    void theServiceOrigin() {
+        QFETCH(QUrl, a);
+        QFETCH(QUrl, b);
+        QFETCH(bool, same);
+        QCOMPARE(Http::isSameOrigin(a, b), same);
+        QCOMPARE(Http::isSameOrigin(b, a), same);
+    }
+
     void failureToStoreIsAFailure() {
         m_server.route(soundPath, answer(200, {}, "RIFF"));
         const QString blocker = CacheManager::cacheFolderPath() + QStringLiteral("/file");
