@@ -60,12 +60,15 @@ public:
     ~StandInServer() override;
 
     bool listen();
+    // Listens over TLS instead, with a certificate for 127.0.0.1 and localhost that this
+    // process then trusts, so that the application's own requests reach it as https.
+    bool listenSecurely();
     // Listens and points the application at this stand-in through the given base-address
     // variables (QUAVELIN_API_BASE, QUAVELIN_UPDATE_BASE).
     bool listenAs(std::initializer_list<const char *> baseVariables);
-    // "http://127.0.0.1:<port>", no trailing slash.
+    // "http://127.0.0.1:<port>" ("https" once listening securely), no trailing slash.
     QString baseUrl() const;
-    // The same stand-in under another host name: "http://localhost:<port>".
+    // The same stand-in under another host name: "http://localhost:<port>" (or "https").
     QString otherHostBaseUrl() const;
 
     void route(const QString &path, Handler handler);
@@ -84,6 +87,8 @@ signals:
     void requestReceived(const QString &path);
 
 private:
+    void accept();
+    QString scheme() const;
     void onReadyRead(QTcpSocket *socket);
     void respond(QTcpSocket *socket, const Request &request);
     void send(QTcpSocket *socket, const Response &response);
