@@ -593,6 +593,32 @@ private slots:
                  hops.contains(QStringLiteral("file")) ? 1 : 1 + followed);
     }
 
+    // Once on https, the download stays on it: a redirect to http is not followed at all.
+    void redirectsFromHttpsStayOnHttps_data() {
+        QTest::addColumn<bool>("toHttps");
+        QTest::newRow("https to https") << true;
+        QTest::newRow("https to http") << false;
+    }
+    void redirectsFromHttpsStayOnHttps() {
+        QFETCH(bool, toHttps);
+        StandInServer secure;
+        QVERIFY(secure.listenSecurely());
+        const QString filePath = QStringLiteral("/files/42.wav");
+        secure.route(soundPath, Response::redirect(
+                                    ((toHttps ? secure : m_server).baseUrl() + filePath).toUtf8()));
+        for (StandInServer *server : {&secure, &m_server})
+            server->route(filePath, answer(200, "audio/wav", "RIFFfile"));
+        writeFile(m_destination, "GOOD");
+
+        CacheManager cache;
+        auto outcome = startDownload(cache, m_destination, QUrl(secure.baseUrl() + soundPath));
+        QTRY_COMPARE(outcome->completions + outcome->failures, 1);
+        QCOMPARE(outcome->completions, toHttps ? 1 : 0);
+        QCOMPARE(readFile(m_destination), toHttps ? QByteArray("RIFFfile") : QByteArray("GOOD"));
+        QCOMPARE(secure.requests(filePath).size(), toHttps ? 1 : 0);
+        QCOMPARE(m_server.requests().size(), 0);
+    }
+
     void redirectRules_data() {
         QTest::addColumn<QUrl>("from");
         QTest::addColumn<QUrl>("to");
