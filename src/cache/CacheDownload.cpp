@@ -63,13 +63,6 @@ bool isHtmlPage(const QNetworkReply &reply) {
     const qsizetype semicolon = value.indexOf(';');
     return (semicolon < 0 ? value : value.first(semicolon)).trimmed().toLower() == "text/html";
 }
-
-bool isRedirect(const QNetworkReply &reply) {
-    const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    // Qt gives a 302 or 303 without Location an empty target; that leads nowhere.
-    return status >= 300 && status < 400 &&
-           !reply.attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl().isEmpty();
-}
 } // namespace
 
 CacheDownload::CacheDownload(const QString &destination, const QNetworkRequest &request,
@@ -157,7 +150,7 @@ void CacheDownload::onReadyRead() {
     if (!m_running || !m_reply || !m_file)
         return;
     // The body of a redirect is not the sound.
-    if (isRedirect(*m_reply)) {
+    if (Http::redirectTarget(*m_reply)) {
         m_reply->skip(m_reply->bytesAvailable());
         return;
     }
@@ -184,9 +177,9 @@ void CacheDownload::onFinished() {
     if (!m_running)
         return;
     const QNetworkReply &reply = *m_reply;
-    if (reply.error() == QNetworkReply::NoError && isRedirect(reply)) {
-        followRedirect(reply.url().resolved(
-            reply.attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl()));
+    if (const std::optional<QUrl> target = Http::redirectTarget(reply);
+        target && reply.error() == QNetworkReply::NoError) {
+        followRedirect(*target);
         return;
     }
     const QVariant statusAttribute = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);

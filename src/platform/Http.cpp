@@ -80,22 +80,19 @@ void sendFormHop(const std::shared_ptr<FormPost> &post, const QUrl &url, bool wi
     bounded(reply, std::chrono::milliseconds(qMax<qint64>(1, post->deadline.remainingTime())));
     QObject::connect(reply, &QNetworkReply::finished, reply, [post, reply] {
         reply->deleteLater();
-        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        const QVariant location = reply->attribute(QNetworkRequest::RedirectionTargetAttribute);
-        // Qt gives a 302 or 303 without Location an empty target; that leads nowhere.
-        if (!reply->property(boundsFailure).isValid() && status >= 300 && status < 400 &&
-            !location.toUrl().isEmpty()) {
-            const QUrl target = reply->url().resolved(location.toUrl());
-            if (!Http::isSameOrigin(target, post->origin)) {
+        const std::optional<QUrl> target = Http::redirectTarget(*reply);
+        if (!reply->property(boundsFailure).isValid() && target) {
+            const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+            if (!Http::isSameOrigin(*target, post->origin)) {
                 reply->setProperty(boundsFailure,
                                    QStringLiteral("redirect away from the service refused: %1")
-                                       .arg(target.toDisplayString()));
+                                       .arg(target->toDisplayString()));
             } else if (++post->redirects > Http::maxFormRedirects) {
                 reply->setProperty(
                     boundsFailure,
                     QStringLiteral("more than %1 redirects").arg(Http::maxFormRedirects));
             } else {
-                sendFormHop(post, target, status == 307 || status == 308);
+                sendFormHop(post, *target, status == 307 || status == 308);
                 return;
             }
         }
@@ -133,6 +130,14 @@ void Http::postForm(const QUrl &url, const QMap<QString, QString> &fields,
     post->deadline = QDeadlineTimer(deadline());
     post->finished = std::move(finished);
     sendFormHop(post, url, true);
+}
+
+std::optional<QUrl> Http::redirectTarget(const QNetworkReply &reply) {
+    const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QUrl location = reply.attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
+    if (status < 300 || status >= 400 || location.isEmpty())
+        return std::nullopt;
+    return reply.url().resolved(location);
 }
 
 bool Http::isSameOrigin(const QUrl &a, const QUrl &b) {

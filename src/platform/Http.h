@@ -44,6 +44,11 @@ inline constexpr int maxFormRedirects = 10;
 void postForm(const QUrl &url, const QMap<QString, QString> &fields,
               std::function<void(QNetworkReply *reply)> finished);
 
+// Where a finished reply of a manual redirect policy leads: a 3xx with a Location, resolved
+// against the reply's address. Nothing for any other answer, a 302 or 303 without Location
+// included (Qt gives those an empty target, which leads nowhere).
+std::optional<QUrl> redirectTarget(const QNetworkReply &reply);
+
 // Whether `a` and `b` have the same scheme, host and port (the scheme's default port when
 // none is given).
 bool isSameOrigin(const QUrl &a, const QUrl &b);
