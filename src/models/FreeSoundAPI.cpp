@@ -60,20 +60,20 @@ void handleTokenResponse(QNetworkReply *reply, quint64 signOutsAtRequest,
     if (!isUsableToken(answer->access_token) || !isUsableToken(answer->refresh_token))
         return fail(QStringLiteral("a token that is empty or not visible ASCII"));
 
-    // Stored without an expiry, tokens would look like no sign-in at all: a lifetime that is
-    // negative or past what a date can hold (or what the settings file can write: four-digit
-    // years) fails the answer instead. Checked before any store, so nothing is half-written.
+    // A lifetime of 0 or less is stored as it is: an expiry already past, which the windows show
+    // as a session to renew. Only an expiry that no date can hold, or that the settings file
+    // cannot write (it has four-digit years), fails the answer: stored without an expiry, the
+    // tokens would look like no sign-in at all. The expiry checked is the one stored, and it is
+    // checked before any store, so nothing is half-written.
     const QDateTime expiry = QDateTime::currentDateTimeUtc().addSecs(answer->expires_in);
-    if (answer->expires_in < 0 || !expiry.isValid() || expiry.date().year() < 1 ||
-        expiry.date().year() > 9999)
+    if (!expiry.isValid() || expiry.date().year() < 1 || expiry.date().year() > 9999)
         return fail(
             QStringLiteral("expires_in %1 gives no storable expiry").arg(answer->expires_in));
 
     using namespace Defaults::Keys;
     accessToken.write(answer->access_token);
     refreshToken.write(answer->refresh_token);
-    // Taken after the two stores, as the expiry counts from the moment the tokens are held.
-    expiresIn.write(QDateTime::currentDateTimeUtc().addSecs(answer->expires_in));
+    expiresIn.write(expiry);
     if (completion)
         completion();
 }

@@ -63,15 +63,18 @@ struct FormPost {
     QByteArray body;
     QDeadlineTimer deadline;
     int redirects = 0;
+    // Cleared for good once a 301, 302 or 303 has made the request a GET: a later 307 or 308
+    // repeats that GET, and the form with its secrets does not come back.
+    bool withForm = true;
     std::function<void(QNetworkReply *)> finished;
 };
 
-void sendFormHop(const std::shared_ptr<FormPost> &post, const QUrl &url, bool withForm) {
+void sendFormHop(const std::shared_ptr<FormPost> &post, const QUrl &url) {
     QNetworkRequest r = Http::request(url);
     // Qt's own policies would send the form on wherever a 307 or 308 leads.
     r.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     QNetworkReply *reply = nullptr;
-    if (withForm) {
+    if (post->withForm) {
         r.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray(FormEncoder::contentType));
         reply = Http::manager().post(r, post->body);
     } else {
@@ -92,7 +95,8 @@ void sendFormHop(const std::shared_ptr<FormPost> &post, const QUrl &url, bool wi
                     boundsFailure,
                     QStringLiteral("more than %1 redirects").arg(Http::maxFormRedirects));
             } else {
-                sendFormHop(post, *target, status == 307 || status == 308);
+                post->withForm = post->withForm && (status == 307 || status == 308);
+                sendFormHop(post, *target);
                 return;
             }
         }
@@ -129,7 +133,7 @@ void Http::postForm(const QUrl &url, const QMap<QString, QString> &fields,
     post->body = FormEncoder::encode(fields);
     post->deadline = QDeadlineTimer(deadline());
     post->finished = std::move(finished);
-    sendFormHop(post, url, true);
+    sendFormHop(post, url);
 }
 
 std::optional<QUrl> Http::redirectTarget(const QNetworkReply &reply) {

@@ -39,8 +39,9 @@ inline constexpr int maxFormRedirects = 10;
 // across redirects. The form holds credentials, so redirects are followed here, hop by hop:
 // only within the scheme, host and port of `url`, and at most maxFormRedirects times; any other
 // fails the request, and nothing is sent where it leads. A 307 or 308 sends the form again, a
-// 301, 302 or 303 turns into a GET without it. `finished` runs once, on the main thread, with
-// the last reply (read it with answerBody); the reply is deleted after it returns.
+// 301, 302 or 303 turns into a GET without it, and a 307 or 308 after that repeats the GET.
+// `finished` runs once, on the main thread, with the last reply (read it with answerBody); the
+// reply is deleted after it returns.
 void postForm(const QUrl &url, const QMap<QString, QString> &fields,
               std::function<void(QNetworkReply *reply)> finished);
 

@@ -13,6 +13,7 @@
 #include "platform/SettingsStore.h"
 #include "platform/Workspace.h"
 #include "preferences/PreferencesWindowController.h"
+#include "views/AuthorizeView.h"
 #include "views/ContentView.h"
 #include "views/SearchBar.h"
 
@@ -230,6 +231,50 @@ private slots:
         QTRY_COMPARE(TokenEndpoint::refreshRequests(m_server), atLaunch + refreshesPerActivation);
         QTest::qWait(200);
         QCOMPARE(TokenEndpoint::refreshRequests(m_server), atLaunch + refreshesPerActivation);
+    }
+
+    // A lifetime of 0 or less signs in to a session that has already expired: the tokens are
+    // kept, no error shows, the main window asks to sign in and Preferences shows the session
+    // as expired.
+    void aLifetimeOfZeroOrLessIsAnExpiredSession_data() {
+        QTest::addColumn<QByteArray>("lifetime");
+        QTest::addColumn<QString>("sessionLine");
+        QTest::newRow("minus one") << QByteArray("-1") << "Your session expired ";
+        QTest::newRow("an hour ago") << QByteArray("-3600") << "Your session expired 1 hour ago";
+    }
+    void aLifetimeOfZeroOrLessIsAnExpiredSession() {
+        QFETCH(QByteArray, lifetime);
+        QFETCH(QString, sessionLine);
+        m_server.route(TokenEndpoint::path,
+                       StandInServer::Response::json(
+                           R"({"access_token": "new-access", "scope": "s", "expires_in": )" +
+                           lifetime + R"(, "refresh_token": "new-refresh"})"));
+        AppDelegate *delegate = launch();
+        auto *content = qobject_cast<ContentView *>(delegate->window()->centralWidget());
+        QTRY_COMPARE(content->currentScreen(), ContentView::Screen::SignIn);
+
+        accessToken.reset();
+        refreshToken.reset();
+        delegate->handleGetURLEvent(QStringLiteral("quavelin://oauth?code=ABC"));
+        // The expiry is stored last.
+        QTRY_VERIFY(expiresIn.read().has_value());
+        QVERIFY(*expiresIn.read() <= QDateTime::currentDateTimeUtc());
+        QCOMPARE(accessToken.read(), QStringLiteral("new-access"));
+        QCOMPARE(refreshToken.read(), QStringLiteral("new-refresh"));
+        QCOMPARE(delegate->uiState()->errorMessage(), std::nullopt);
+        QCOMPARE(content->currentScreen(), ContentView::Screen::SignIn);
+        QVERIFY(content->authorizeView()->isVisible());
+
+        delegate->openPreferencesWindow();
+        QWidget *preferences = delegate->preferencesWindowController()->window();
+        QVERIFY(QTest::qWaitForWindowExposed(preferences));
+        QLabel *line = nullptr;
+        for (QLabel *label : preferences->findChildren<QLabel *>()) {
+            if (label->text().startsWith(sessionLine))
+                line = label;
+        }
+        QVERIFY(line && line->isVisible());
+        QCOMPARE(delegate->uiState()->errorMessage(), std::nullopt);
     }
 
     void menuOpensPreferencesOnceAndTheCacheFolder() {

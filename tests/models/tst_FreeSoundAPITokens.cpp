@@ -11,6 +11,10 @@ using namespace Defaults::Keys;
 
 namespace {
 const QString tokenPath = QStringLiteral("/apiv2/oauth2/access_token/");
+// Where redirect i of a form leads: the token endpoint is hop 0.
+QString hopPath(qsizetype i) {
+    return i == 0 ? tokenPath : QStringLiteral("/moved/%1/").arg(i);
+}
 const QByteArray goodAnswer = R"({"access_token": "new-access", "scope": "read write",
     "expires_in": 86399, "refresh_token": "new-refresh"})";
 
@@ -78,6 +82,8 @@ class TestFreeSoundAPITokens : public QObject {
                 QCOMPARE(accessToken.read(), access);
                 QCOMPARE(refreshToken.read(), refresh);
                 verifyExpiry(expirySeconds);
+                if (expirySeconds <= 0)
+                    QVERIFY(*expiresIn.read() <= QDateTime::currentDateTimeUtc());
             } else {
                 QCOMPARE(outcome->failures.size(), 1);
                 QCOMPARE(outcome->discardedBySignOut, 0);
@@ -318,8 +324,9 @@ private slots:
         QVERIFY(!sent.rawHead.contains("X-Injected"));
     }
 
-    // An expiry that no date can hold would store the tokens yet look like no sign-in at all:
-    // such an answer fails instead, and nothing of it is stored.
+    // An expiry that no date can hold, or that the settings file cannot write, would store the
+    // tokens yet look like no sign-in at all: such an answer fails instead, and nothing of it
+    // is stored. Any other lifetime, 0 or less included, is stored as it comes.
     void theExpiryFollowsExpiresIn_data() {
         QTest::addColumn<QByteArray>("expiresIn");
         QTest::addColumn<qint64>("secondsFromNow");
@@ -327,7 +334,12 @@ private slots:
         QTest::newRow("zero") << QByteArray("0") << qint64(0) << true;
         QTest::newRow("far but writable")
             << QByteArray("100000000000") << qint64(100000000000) << true;
-        QTest::newRow("negative") << QByteArray("-100") << qint64(0) << false;
+        // A lifetime of 0 or less is an expired session, stored like any other.
+        QTest::newRow("minus one") << QByteArray("-1") << qint64(-1) << true;
+        QTest::newRow("an hour ago") << QByteArray("-3600") << qint64(-3600) << true;
+        QTest::newRow("long ago but writable")
+            << QByteArray("-50000000000") << qint64(-50000000000) << true;
+        QTest::newRow("before year 1") << QByteArray("-100000000000") << qint64(0) << false;
         QTest::newRow("1e17") << QByteArray("1e17") << qint64(0) << false;
         QTest::newRow("beyond year 9999") << QByteArray("1000000000000") << qint64(0) << false;
         QTest::newRow("beyond any calendar")
@@ -376,9 +388,6 @@ private slots:
                              : to == QLatin1String("other port") ? otherPort.baseUrl()
                              : to == QLatin1String("service")    ? m_server.baseUrl()
                                                                  : QString();
-        const auto hopPath = [](int i) {
-            return i == 0 ? tokenPath : QStringLiteral("/moved/%1/").arg(i);
-        };
         // Hop i redirects to hop i + 1; the last one answers with tokens. Both servers serve all.
         for (int i = 0; i <= hops; ++i) {
             StandInServer::Response r =
@@ -419,6 +428,94 @@ private slots:
                 !to.startsWith(QLatin1String("other")) && to != QLatin1String("nowhere");
             QCOMPARE(m_server.requests().size(),
                      followed ? qMin(hops, Http::maxFormRedirects) + 1 : 1);
+        }
+    }
+
+    // A 301, 302 or 303 makes the request a GET without the form, for good: a 307 or 308 after
+    // it repeats that GET and must not bring the secret and the code or token back.
+    void aFormTurnedIntoAGetStaysAGet_data() {
+        QTest::addColumn<QList<int>>("statuses");    // of the hops, in order
+        QTest::addColumn<QByteArrayList>("methods"); // of the requests after the first
+        QTest::newRow("301") << QList<int>{301} << QByteArrayList{"GET"};
+        QTest::newRow("302") << QList<int>{302} << QByteArrayList{"GET"};
+        QTest::newRow("303") << QList<int>{303} << QByteArrayList{"GET"};
+        QTest::newRow("302, then 307") << QList<int>{302, 307} << QByteArrayList{"GET", "GET"};
+        QTest::newRow("303, then 307") << QList<int>{303, 307} << QByteArrayList{"GET", "GET"};
+        QTest::newRow("301, then 308") << QList<int>{301, 308} << QByteArrayList{"GET", "GET"};
+        QTest::newRow("307, then 303, then 307")
+            << QList<int>{307, 303, 307} << QByteArrayList{"POST", "GET", "GET"};
+        QTest::newRow("307, then 308") << QList<int>{307, 308} << QByteArrayList{"POST", "POST"};
+    }
+    void aFormTurnedIntoAGetStaysAGet() {
+        QFETCH(QList<int>, statuses);
+        QFETCH(QByteArrayList, methods);
+        for (qsizetype i = 0; i <= statuses.size(); ++i)
+            m_server.route(hopPath(i), i < statuses.size()
+                                           ? StandInServer::Response::redirect(
+                                                 hopPath(i + 1).toUtf8(), statuses[i])
+                                           : StandInServer::Response::json(goodAnswer));
+
+        for (const bool isRefresh : {true, false}) {
+            m_server.clearRequests();
+            storeOldTokens();
+            refreshToken.write(QStringLiteral("the-refresh-token"));
+            Outcome *outcome = isRefresh ? refresh() : exchange(QStringLiteral("the-code"));
+            QTRY_COMPARE(accessToken.read(), QStringLiteral("new-access"));
+            QCOMPARE(outcome->failures, QStringList());
+
+            const QList<StandInServer::Request> sent = m_server.requests();
+            QCOMPARE(sent.size(), statuses.size() + 1);
+            QCOMPARE(sent[0].method, QByteArray("POST"));
+            const QByteArray form = sent[0].body;
+            QVERIFY(form.contains(isRefresh ? "the-refresh-token" : "the-code"));
+            for (qsizetype i = 1; i < sent.size(); ++i) {
+                const QByteArray hop = QByteArray::number(i);
+                QCOMPARE(sent[i].path, hopPath(i));
+                QVERIFY2(sent[i].method == methods[i - 1], hop + ": " + sent[i].method);
+                if (methods[i - 1] == "POST") {
+                    QCOMPARE(sent[i].body, form);
+                } else {
+                    QVERIFY2(sent[i].body.isEmpty(), hop + ": " + sent[i].body);
+                    QVERIFY2(!sent[i].rawHead.contains(BuildInfo::clientSecret), hop);
+                    QCOMPARE(sent[i].header("content-type"), QByteArray());
+                }
+            }
+        }
+    }
+
+    // One deadline spans every hop of the form: hops that are each in time but together late
+    // fail the request, and nothing of the answer is stored.
+    void theDeadlineSpansTheHops_data() {
+        QTest::addColumn<int>("deadlineMs");
+        QTest::addColumn<bool>("stored");
+        QTest::newRow("the hops together pass the deadline") << 500 << false;
+        QTest::newRow("the hops together within the deadline") << 5000 << true;
+    }
+    void theDeadlineSpansTheHops() {
+        QFETCH(int, deadlineMs);
+        QFETCH(bool, stored);
+        // Four answers of 200 ms each: every one alone well within the short deadline.
+        constexpr int hops = 3;
+        for (int i = 0; i <= hops; ++i) {
+            StandInServer::Response r =
+                i < hops ? StandInServer::Response::redirect(hopPath(i + 1).toUtf8(), 307)
+                         : StandInServer::Response::json(goodAnswer);
+            r.delayMs = 200;
+            m_server.route(hopPath(i), r);
+        }
+        Http::setDeadlineForTesting(std::chrono::milliseconds(deadlineMs));
+        storeOldTokens();
+        Outcome *outcome = refresh();
+        QTRY_VERIFY_WITH_TIMEOUT(outcome->done(), 10000);
+        Http::setDeadlineForTesting(std::chrono::milliseconds(0));
+        if (stored) {
+            QCOMPARE(outcome->failures, QStringList());
+            QCOMPARE(accessToken.read(), QStringLiteral("new-access"));
+        } else {
+            QCOMPARE(outcome->failures.size(), 1);
+            QVERIFY2(outcome->failures[0].contains(QLatin1String("no whole answer within")),
+                     qPrintable(outcome->failures[0]));
+            verifyOldTokensKept();
         }
     }
 
