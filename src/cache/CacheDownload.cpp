@@ -47,8 +47,8 @@ QByteArray firstContentType(const QNetworkReply &reply) {
 }
 
 // The service sends JSON instead of a sound when it refuses the download. Only the exact
-// value of the first Content-Type header counts: "application/json; charset=utf-8" is handed
-// on as a sound.
+// value of the first Content-Type header counts for that refusal: JSON with a parameter or in
+// another case is no sound either, but a failed transfer (see onFinished).
 bool isJsonAnswer(const QNetworkReply &reply) {
     const bool isHttpAnswer = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
     if (!isHttpAnswer || !reply.hasRawHeader("Content-Type"))
@@ -56,12 +56,18 @@ bool isJsonAnswer(const QNetworkReply &reply) {
     return firstContentType(reply) == "application/json";
 }
 
-// A web page, whatever its parameters and its case: what a captive portal or a login wall
-// sends in place of the file.
-bool isHtmlPage(const QNetworkReply &reply) {
+// The first Content-Type's media type alone: without its parameters, in lower case.
+QByteArray mediaType(const QNetworkReply &reply) {
     const QByteArray value = firstContentType(reply);
     const qsizetype semicolon = value.indexOf(';');
-    return (semicolon < 0 ? value : value.first(semicolon)).trimmed().toLower() == "text/html";
+    return (semicolon < 0 ? value : value.first(semicolon)).trimmed().toLower();
+}
+
+// A web page, whatever its parameters and its case: what a captive portal or a login wall
+// sends in place of the file.
+bool isWebPage(const QNetworkReply &reply) {
+    const QByteArray type = mediaType(reply);
+    return type == "text/html" || type == "application/xhtml+xml";
 }
 } // namespace
 
@@ -200,13 +206,19 @@ void CacheDownload::onFinished() {
         finish(Result::JsonAnswer);
         return;
     }
-    // Nor is anything else that is not the sound itself: an error page, a redirect that leads
-    // nowhere, a captive portal's page. Kept, it would count as cached and be handed to the
-    // player on every later press.
+    // Nor is anything else that is not the whole sound: an error page, a redirect that leads
+    // nowhere, a captive portal's page, a part of the file (no range is ever asked for), a JSON
+    // error record that the exact rule above does not catch. Kept, it would count as cached and
+    // be handed to the player on every later press.
     if (status < 200 || status >= 300)
         error = QStringLiteral("Error answer (HTTP status %1)").arg(status);
-    else if (isHtmlPage(reply))
+    else if (status == 206)
+        error =
+            QStringLiteral("A part of the file instead of all of it (HTTP status %1)").arg(status);
+    else if (isWebPage(reply))
         error = QStringLiteral("A web page instead of a sound (HTTP status %1)").arg(status);
+    else if (mediaType(reply) == "application/json")
+        error = QStringLiteral("A JSON document instead of a sound (HTTP status %1)").arg(status);
     if (!error.isEmpty()) {
         discard();
         finish(Result::Failed, error);

@@ -319,11 +319,21 @@ private slots:
             << QByteArray("WWW-Authenticate: Bearer realm=\"api\"\n"
                           "Content-Type: application/json")
             << json << "json";
-        QTest::newRow("JSON with a charset is a sound")
+        // Not the exact type of the refusal, yet no sound: an error record.
+        QTest::newRow("JSON with a charset fails")
             << 200 << QByteArray("Content-Type: application/json; charset=utf-8") << json
-            << "sound";
-        QTest::newRow("JSON type in other case is a sound")
-            << 200 << QByteArray("Content-Type: Application/JSON") << json << "sound";
+            << "failed";
+        QTest::newRow("JSON type in upper case fails")
+            << 200 << QByteArray("Content-Type: APPLICATION/JSON") << json << "failed";
+        QTest::newRow("JSON type in mixed case fails")
+            << 200 << QByteArray("Content-Type: Application/JSON") << json << "failed";
+        // Half the file, though no range was asked for.
+        QTest::newRow("206 part of the file fails")
+            << 206 << QByteArray("Content-Type: audio/wav\nContent-Range: bytes 0-3/8")
+            << QByteArray("RIFF") << "failed";
+        QTest::newRow("XHTML page fails")
+            << 200 << QByteArray("Content-Type: application/xhtml+xml; charset=utf-8")
+            << QByteArray("<html xmlns=\"http://www.w3.org/1999/xhtml\"></html>") << "failed";
         // A web page is never the sound, whatever its status: a captive portal answers 200.
         QTest::newRow("HTML page fails") << 200 << QByteArray("Content-Type: text/html")
                                          << QByteArray("<html></html>") << "failed";
@@ -430,6 +440,11 @@ private slots:
         const Response noContent = answer(204, {}, {});
         const Response portal = answer(200, "text/html; charset=utf-8", "<html>Log in</html>");
         const Response noLocation = answer(300, "text/html", "<a href=x>x</a>");
+        Response partial = answer(206, "audio/wav", "RIFF");
+        partial.headers.append({QByteArray("Content-Range"), QByteArray("bytes 0-3/8")});
+        const Response xhtml = answer(200, "application/xhtml+xml", "<html/>");
+        const Response jsonRecord =
+            answer(200, "application/json; charset=utf-8", R"({"detail":"Not found."})");
         for (const bool earlier : {false, true}) {
             const char *suffix = earlier ? ", earlier file" : "";
             const auto row = [&](const char *name) -> QTestData & {
@@ -450,6 +465,9 @@ private slots:
             row("empty 204") << noContent << false << false << earlier << "failed";
             row("captive portal page") << portal << false << false << earlier << "failed";
             row("300 without Location") << noLocation << false << false << earlier << "failed";
+            row("206 part of the file") << partial << false << false << earlier << "failed";
+            row("XHTML page") << xhtml << false << false << earlier << "failed";
+            row("JSON error record") << jsonRecord << false << false << earlier << "failed";
             row("JSON refusal") << json << false << false << earlier << "json";
         }
     }

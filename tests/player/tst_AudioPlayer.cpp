@@ -230,6 +230,16 @@ private slots:
         Response choices = portal;
         choices.status = 300;
         QTest::newRow("300 without Location") << choices;
+        Response partial = audio("RIFF");
+        partial.status = 206;
+        partial.headers.append({QByteArray("Content-Range"), QByteArray("bytes 0-3/8")});
+        QTest::newRow("206 part of the file") << partial;
+        Response xhtml = portal;
+        xhtml.headers = {{"Content-Type", "application/xhtml+xml"}};
+        QTest::newRow("XHTML page") << xhtml;
+        Response record = Response::json(R"({"detail":"Not found."})");
+        record.headers = {{"Content-Type", "application/json; charset=utf-8"}};
+        QTest::newRow("JSON error record with a charset") << record;
     }
     void failedTransferReturnsToIdle() {
         QFETCH(Response, answer);
