@@ -15,7 +15,7 @@ if ! command -v xdg-mime >/dev/null 2>&1; then
     exit 0
 fi
 
-binary=$(realpath "$1")
+binary=$(realpath -- "$1")
 # GLib's launcher (GNOME, Xfce, most browsers) looks for the Exec program before it undoes the
 # %% escape, so it never starts such an entry; a control character breaks or invalidates the
 # file, and a key file holds UTF-8 only. An entry that cannot start would still take the links
@@ -34,14 +34,29 @@ if ! launchable "$binary"; then
 fi
 entry=quavelin-build.desktop
 scheme=x-scheme-handler/quavelin
-applications=${XDG_DATA_HOME:-$HOME/.local/share}/applications
+data=${XDG_DATA_HOME:-$HOME/.local/share}
+applications=$data/applications
+link=$data/quavelin/quavelin-build
 
-# Exec takes a path with spaces or quotes only quoted, with the reserved characters escaped;
-# the desktop file then escapes its backslashes once more.
+# xdg-open without a desktop it knows (openbox, i3: the way Chromium-type browsers hand links
+# on) splits Exec at blanks and reads no quotes, so it cannot start a quoted Exec. A path that
+# would need quoting is named through a link of ours whose own path needs none. Bytes outside
+# ASCII count as needing it too (hence the C locale), so that no launcher's reading of them
+# matters.
+needs_quoting() {
+    local LC_ALL=C
+    [[ $1 =~ [^A-Za-z0-9/._+-] ]]
+}
 exec_path=$binary
-if [[ $binary =~ [^A-Za-z0-9/._+-] ]]; then
-    quoted=$(printf '%s' "$binary" | sed -e 's/[\\"`$]/\\&/g')
-    exec_path="\"$(printf '%s' "$quoted" | sed -e 's/\\/\\\\/g')\""
+if needs_quoting "$binary"; then
+    if needs_quoting "$link"; then
+        echo "quavelin: the sign-in redirect cannot reach this build: xdg-open does not start" \
+            "a program whose path needs quoting, and the link that would stand in for this" \
+            "build needs it too ($(printf '%q' "$link")); move the build folder to a path of" \
+            "letters, digits and / . _ + - only, or install Quavelin (README, Installing)."
+        exit 0
+    fi
+    exec_path=$link
 fi
 
 contents="[Desktop Entry]
@@ -55,6 +70,19 @@ NoDisplay=true
 MimeType=$scheme;
 "
 
+if [ "$exec_path" = "$link" ]; then
+    # Swapped in whole, and only when it names another build, so that a launcher never finds
+    # it missing and a second run leaves it as it is.
+    if [ "$(readlink -- "$link" 2>/dev/null)" != "$binary" ]; then
+        mkdir -p -- "${link%/*}"
+        ln -sfn -- "$binary" "$link.new"
+        mv -T -- "$link.new" "$link"
+    fi
+elif [ -L "$link" ]; then
+    # Once the entry names the build itself the link is no one's: left behind, it would keep
+    # naming a build that may since have been deleted, under a name that looks in use.
+    rm -f -- "$link"
+fi
 mkdir -p "$applications"
 if [ "$(cat "$applications/$entry" 2>/dev/null)" != "${contents%$'\n'}" ]; then
     printf '%s' "$contents" >"$applications/$entry.new"
@@ -69,4 +97,8 @@ if ! grep -qx "$scheme=$entry;\\?" "$mimeapps" 2>/dev/null ||
     [ "$(xdg-mime query default "$scheme" 2>/dev/null)" != "$entry" ]; then
     xdg-mime default "$entry" "$scheme"
 fi
-echo "quavelin: links now open $binary ($applications/$entry)."
+if [ "$exec_path" = "$link" ]; then
+    echo "quavelin: links now open $binary through $link ($applications/$entry)."
+else
+    echo "quavelin: links now open $binary ($applications/$entry)."
+fi
