@@ -63,10 +63,9 @@ QByteArray mediaType(const QNetworkReply &reply) {
     return (semicolon < 0 ? value : value.first(semicolon)).trimmed().toLower();
 }
 
-// A web page, whatever its parameters and its case: what a captive portal or a login wall
-// sends in place of the file.
-bool isWebPage(const QNetworkReply &reply) {
-    const QByteArray type = mediaType(reply);
+// A web page (`type` as mediaType gives it): what a captive portal or a login wall sends in
+// place of the file.
+bool isWebPage(const QByteArray &type) {
     return type == "text/html" || type == "application/xhtml+xml";
 }
 } // namespace
@@ -210,14 +209,15 @@ void CacheDownload::onFinished() {
     // nowhere, a captive portal's page, a part of the file (no range is ever asked for), a JSON
     // error record that the exact rule above does not catch. Kept, it would count as cached and
     // be handed to the player on every later press.
+    const QByteArray type = mediaType(reply);
     if (status < 200 || status >= 300)
         error = QStringLiteral("Error answer (HTTP status %1)").arg(status);
     else if (status == 206)
         error =
             QStringLiteral("A part of the file instead of all of it (HTTP status %1)").arg(status);
-    else if (isWebPage(reply))
+    else if (isWebPage(type))
         error = QStringLiteral("A web page instead of a sound (HTTP status %1)").arg(status);
-    else if (mediaType(reply) == "application/json")
+    else if (type == "application/json")
         error = QStringLiteral("A JSON document instead of a sound (HTTP status %1)").arg(status);
     if (!error.isEmpty()) {
         discard();
