@@ -1,3 +1,4 @@
+#include "PreferencesTestKit.h"
 #include "TestMain.h"
 #include "TextFieldFrames.h"
 
@@ -30,18 +31,6 @@ using namespace Defaults::Keys;
 namespace {
 const QString updatePath = QStringLiteral("/api/checkupdate");
 const QString frameKey = QStringLiteral("Main Window");
-
-class WorkspaceRecorder : public Workspace {
-public:
-    WorkspaceRecorder() { Workspace::setShared(this); }
-    ~WorkspaceRecorder() override { Workspace::setShared(nullptr); }
-    bool openUrl(const QUrl &) override { return true; }
-    bool openFolder(const QString &path) override {
-        folders.append(path);
-        return true;
-    }
-    QStringList folders;
-};
 
 QAction *menuAction(const MainWindow *window, const QString &text) {
     for (QAction *action : window->menuBar()->findChildren<QAction *>()) {
@@ -268,12 +257,7 @@ private slots:
         delegate->openPreferencesWindow();
         QWidget *preferences = delegate->preferencesWindowController()->window();
         QVERIFY(QTest::qWaitForWindowExposed(preferences));
-        QLabel *line = nullptr;
-        for (QLabel *label : preferences->findChildren<QLabel *>()) {
-            if (label->text().startsWith(sessionLine))
-                line = label;
-        }
-        QVERIFY(line && line->isVisible());
+        QVERIFY(PaneDriver::shows(PaneDriver::labelStartingWith(preferences, sessionLine)));
         QCOMPARE(delegate->uiState()->errorMessage(), std::nullopt);
     }
 

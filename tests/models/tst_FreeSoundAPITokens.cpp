@@ -92,6 +92,18 @@ class TestFreeSoundAPITokens : public QObject {
             }
         }
     }
+    // The token endpoint answers statuses[0] leading to hop 1, and so on, each a path at the
+    // service; the last hop answers with tokens. Every answer comes after `delayMs`.
+    void routeHopsAtTheService(const QList<int> &statuses, int delayMs = 0) {
+        for (qsizetype i = 0; i <= statuses.size(); ++i) {
+            StandInServer::Response r =
+                i < statuses.size()
+                    ? StandInServer::Response::redirect(hopPath(i + 1).toUtf8(), statuses[i])
+                    : StandInServer::Response::json(goodAnswer);
+            r.delayMs = delayMs;
+            m_server.route(hopPath(i), r);
+        }
+    }
     std::vector<std::unique_ptr<Outcome>> m_outcomes;
 
 private slots:
@@ -103,6 +115,8 @@ private slots:
             key->reset();
         expiresIn.reset();
     }
+    // A test that shortens the deadline would leave it short for the rest if it failed half-way.
+    void cleanup() { Http::setDeadlineForTesting(std::chrono::milliseconds(0)); }
 
     void codeExchangePostsTheFormAndStoresTheTokens() {
         clientId.write(QStringLiteral("myClientId"));
@@ -449,11 +463,7 @@ private slots:
     void aFormTurnedIntoAGetStaysAGet() {
         QFETCH(QList<int>, statuses);
         QFETCH(QByteArrayList, methods);
-        for (qsizetype i = 0; i <= statuses.size(); ++i)
-            m_server.route(hopPath(i), i < statuses.size()
-                                           ? StandInServer::Response::redirect(
-                                                 hopPath(i + 1).toUtf8(), statuses[i])
-                                           : StandInServer::Response::json(goodAnswer));
+        routeHopsAtTheService(statuses);
 
         for (const bool isRefresh : {true, false}) {
             m_server.clearRequests();
@@ -495,19 +505,11 @@ private slots:
         QFETCH(int, deadlineMs);
         QFETCH(bool, stored);
         // Four answers of 200 ms each: every one alone well within the short deadline.
-        constexpr int hops = 3;
-        for (int i = 0; i <= hops; ++i) {
-            StandInServer::Response r =
-                i < hops ? StandInServer::Response::redirect(hopPath(i + 1).toUtf8(), 307)
-                         : StandInServer::Response::json(goodAnswer);
-            r.delayMs = 200;
-            m_server.route(hopPath(i), r);
-        }
+        routeHopsAtTheService({307, 307, 307}, 200);
         Http::setDeadlineForTesting(std::chrono::milliseconds(deadlineMs));
         storeOldTokens();
         Outcome *outcome = refresh();
         QTRY_VERIFY_WITH_TIMEOUT(outcome->done(), 10000);
-        Http::setDeadlineForTesting(std::chrono::milliseconds(0));
         if (stored) {
             QCOMPARE(outcome->failures, QStringList());
             QCOMPARE(accessToken.read(), QStringLiteral("new-access"));
